@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+
+// Where the program's own files live: beside the executable when that folder is writable (portable use), else in
+// the user's configuration folder. Folder results end in "/".
+
+namespace kvn {
+
+// Records the running executable's path (made absolute); an empty path asks the system for it.
+void SetExecutablePath(const std::string& path);
+
+// Absolute path of the running executable, asked from the system when none was recorded.
+std::string ExecutablePath();
+
+// Folder of the executable, ending in "/".
+std::string ExecutableDir();
+
+// The executable's path with its extension replaced by the given one (".INI" or "INI"), or with it appended when
+// the executable has none.
+std::string ProgramFileName(const std::string& extension);
+
+// The settings file: "<name>.INI" beside the executable when that folder is writable, else in UserConfigDir(),
+// which is then created.
+std::string SettingsFilePath();
+
+// The user's configuration folder of the program ($XDG_CONFIG_HOME/veltro/ or ~/.config/veltro/), ending in "/".
+std::string UserConfigDir();
+
+// The system's folder for temporary files, ending in "/".
+std::string TempPath();
+
+// True when the folder exists and the program may create files in it.
+bool IsDirectoryWritable(const std::string& dir);
+
+} // namespace kvn
