@@ -1,0 +1,410 @@
+#include "orvElements.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cstring>
+#include <new>
+#include <stdexcept>
+#include <type_traits>
+#include <vector>
+
+namespace kvn {
+
+namespace {
+
+constexpr std::array<std::string_view, otUnknown + 1> kTagNames = {
+    "ORVIDA", "CONTACT", "CONSTRUCTOR", "MEETINFO", "POINTTABLE", "CAT", "CLUB", "COMPETITION", "ENTRY", "EVENT",
+    "JUDGE", "PERIOD", "PERSON", "POSITION", "RECORD", "RECORDLIST", "RELAY", "RESULT", "TEAM", "SPLIT",
+    "CATS", "CLUBS", "COMPETITIONS", "ENTRIES", "EVENTS", "JUDGES", "PERIODS", "PERSONS", "POSITIONS", "RECORDS",
+    "RECORDLISTS", "RELAYS", "RESULTS", "TEAMS", "SPLITS",
+    "BIRTHDATE", "CID", "CODE", "COMMENT", "DATE", "DEADLINE", "DIS", "DISCNT", "EID", "EMAIL", "FAX", "FEE", "FNAME",
+    "HEAT", "INITIAL", "INTERNET", "LANE", "LANEMAX", "LANEMIN", "LCT", "LICENSE", "LSC", "MAX", "MAXAGE",
+    "MAXENTRIES", "MIN", "MINAGE", "MOBILE", "NAME", "NATION", "NUM", "ORGANIZER", "PASSPORT", "PEID", "PHONE", "PID",
+    "PLACE", "PL", "PM", "POINTS", "POOLNAME", "PROMOTER", "RANK", "REGISTRATION", "RT", "SCT", "SEX", "SID", "STR",
+    "STATE", "STREET", "STREET2", "TI", "TIME", "TYPE", "UPDATED", "VERSION", "YOB", "ZIP",
+    "???"};
+
+constexpr std::array<std::string_view, ovaUnknown + 1> kAttributeNames = {"currency", "dis", "id", "nation", "type",
+                                                                          "???"};
+
+// Open-addressing table from tag name to kind, built once; the reader looks up every tag name here.
+class TTagTable {
+public:
+    TTagTable()
+    {
+        fSlots.fill(otUnknown);
+        for (int kind = 0; kind < otUnknown; ++kind) {
+            std::size_t slot = Hash(kTagNames[kind]);
+            while (fSlots[slot] != otUnknown)
+                slot = (slot + 1) % fSlots.size();
+            fSlots[slot] = static_cast<TOrvTagKind>(kind);
+        }
+    }
+
+    TOrvTagKind Find(std::string_view name) const
+    {
+        for (std::size_t slot = Hash(name);; slot = (slot + 1) % fSlots.size()) {
+            TOrvTagKind kind = fSlots[slot];
+            if (kind == otUnknown || kTagNames[kind] == name)
+                return kind;
+        }
+    }
+
+private:
+    static std::size_t Hash(std::string_view name)
+    {
+        std::size_t h = name.size();
+        for (char c : name)
+            h = h * 31 + static_cast<unsigned char>(c);
+        return h % 256;
+    }
+
+    std::array<TOrvTagKind, 256> fSlots{};
+};
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Digits of text[first, first + count) as a number, or -1 when any is missing or not a digit.
+int DigitsAt(std::string_view text, std::size_t first, std::size_t count)
+{
+    if (first + count > text.size())
+        return -1;
+    int value = 0;
+    for (std::size_t i = first; i < first + count; ++i) {
+        if (!IsDigit(text[i]))
+            return -1;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
+} // namespace
+
+std::string_view TagName(TOrvTagKind kind)
+{
+    return kind <= otUnknown ? kTagNames[kind] : kTagNames[otUnknown];
+}
+
+TOrvTagKind TagKindOf(std::string_view name)
+{
+    static const TTagTable table;
+    return table.Find(name);
+}
+
+TOrvElementClass ElementClassOf(TOrvTagKind kind)
+{
+    if (kind <= otTEAM)
+        return TOrvElementClass::Object;
+    if (kind >= otCATS && kind <= otSPLITS)
+        return TOrvElementClass::Collection;
+    return TOrvElementClass::Data;
+}
+
+std::string_view AttributeName(TOrvAttribute attribute)
+{
+    return attribute <= ovaUnknown ? kAttributeNames[attribute] : kAttributeNames[ovaUnknown];
+}
+
+TOrvAttribute AttributeOf(std::string_view lowerCaseName)
+{
+    for (int i = 0; i < ovaUnknown; ++i)
+        if (kAttributeNames[i] == lowerCaseName)
+            return static_cast<TOrvAttribute>(i);
+    return ovaUnknown;
+}
+
+std::int32_t OrvTextToInt(std::string_view text)
+{
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    std::int32_t value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return 0;
+    return value;
+}
+
+void WalkTree(const TOrvAbstractElement& root, const std::function<void(const TOrvAbstractElement&, int)>& visit)
+{
+    struct TFrame {
+        const TOrvAbstractElement* Element;
+        int Depth;
+    };
+    std::vector<TFrame> pending{{&root, 0}};
+    while (!pending.empty()) {
+        TFrame frame = pending.back();
+        pending.pop_back();
+        visit(*frame.Element, frame.Depth);
+        if (const TOrvAbstractObject* object = frame.Element->AsObject())
+            for (int i = object->Count() - 1; i >= 0; --i)
+                pending.push_back({object->Items(i), frame.Depth + 1});
+    }
+}
+
+// --- TOrvAbstractElement ---
+
+void TOrvAbstractElement::MarkState(std::uint8_t level)
+{
+    if (fState >= level)
+        return;
+    fState = level;
+    for (TOrvAbstractElement* ancestor = fParent; ancestor; ancestor = ancestor->fParent)
+        if (ancestor->fState < osFaultInside)
+            ancestor->fState = osFaultInside;
+}
+
+void TOrvAbstractElement::SetAttribute(TOrvAttribute attribute, std::string_view value)
+{
+    std::string_view stored = fTree->StoreText(value);
+    for (int i = 0; i < fAttributeCount; ++i) {
+        if (fAttributes[i].Attribute == attribute) {
+            fAttributes[i].Value = stored;
+            return;
+        }
+    }
+    // Six attribute ids exist and none is stored twice, so the list never outgrows its first allocation.
+    if (!fAttributes) {
+        fAttributeCapacity = ovaUnknown + 1;
+        void* memory = fTree->Arena().Allocate(sizeof(TAttributeSlot) * fAttributeCapacity, alignof(TAttributeSlot));
+        fAttributes = static_cast<TAttributeSlot*>(memory);
+    }
+    fAttributes[fAttributeCount++] = TAttributeSlot{attribute, stored};
+}
+
+std::string_view TOrvAbstractElement::AttributeValue(TOrvAttribute attribute) const
+{
+    for (int i = 0; i < fAttributeCount; ++i)
+        if (fAttributes[i].Attribute == attribute)
+            return fAttributes[i].Value;
+    return {};
+}
+
+TOrvDataElement* TOrvAbstractElement::AsData()
+{
+    return IsData() ? static_cast<TOrvDataElement*>(this) : nullptr;
+}
+
+const TOrvDataElement* TOrvAbstractElement::AsData() const
+{
+    return IsData() ? static_cast<const TOrvDataElement*>(this) : nullptr;
+}
+
+TOrvAbstractObject* TOrvAbstractElement::AsObject()
+{
+    return IsObject() ? static_cast<TOrvAbstractObject*>(this) : nullptr;
+}
+
+const TOrvAbstractObject* TOrvAbstractElement::AsObject() const
+{
+    return IsObject() ? static_cast<const TOrvAbstractObject*>(this) : nullptr;
+}
+
+TOrvObject* TOrvAbstractElement::AsPlainObject()
+{
+    return ElementClass() == TOrvElementClass::Object ? static_cast<TOrvObject*>(this) : nullptr;
+}
+
+const TOrvObject* TOrvAbstractElement::AsPlainObject() const
+{
+    return ElementClass() == TOrvElementClass::Object ? static_cast<const TOrvObject*>(this) : nullptr;
+}
+
+TOrvCollection* TOrvAbstractElement::AsCollection()
+{
+    return IsCollection() ? static_cast<TOrvCollection*>(this) : nullptr;
+}
+
+const TOrvCollection* TOrvAbstractElement::AsCollection() const
+{
+    return IsCollection() ? static_cast<const TOrvCollection*>(this) : nullptr;
+}
+
+// --- TOrvDataElement ---
+
+void TOrvDataElement::SetText(std::string_view text)
+{
+    AssignStoredText(Tree().StoreText(text));
+}
+
+void TOrvDataElement::AssignStoredText(std::string_view text)
+{
+    fText = text.data();
+    fTextLength = static_cast<std::uint32_t>(text.size());
+}
+
+std::int32_t TOrvDataElement::AsInteger() const
+{
+    return OrvTextToInt(Text());
+}
+
+void TOrvDataElement::SetInteger(std::int32_t value)
+{
+    SetText(std::to_string(value));
+}
+
+TDateTime TOrvDataElement::AsDate() const
+{
+    std::string_view text = Text();
+    int year = DigitsAt(text, 0, 4);
+    int month = DigitsAt(text, 4, 2);
+    int day = DigitsAt(text, 6, 2);
+    TDateTime date = 0;
+    if (year < 0 || month < 0 || day < 0 || !TryEncodeDate(year, month, day, date))
+        return 0;
+    return date;
+}
+
+int TOrvDataElement::TimeStatus() const
+{
+    std::string_view text = Text();
+    if (text.empty())
+        return 0;
+    switch (text.front()) {
+    case 'I':
+        return 1;
+    case 'L':
+        return 2;
+    case 'V':
+        return 3;
+    default:
+        return 0;
+    }
+}
+
+TSwimTime TOrvDataElement::TimeValue(int status) const
+{
+    static constexpr char kStatusLetters[] = "EILV";
+    std::string_view text = Text();
+    if (text.empty())
+        return 0;
+    if (status >= 0 && status <= 3 && text.front() != kStatusLetters[status])
+        return 0;
+    // Characters 2 to 12 hold "hh:mm:ss.hh"; only "mm:ss.hh" is converted, the hours are not read.
+    std::string_view time = text.substr(1, 11);
+    return StrToSwimTime(time.size() > 3 ? time.substr(3, 8) : std::string_view());
+}
+
+// --- TOrvAbstractObject ---
+
+void TOrvAbstractObject::Add(TOrvAbstractElement* child)
+{
+    if (fCount == fCapacity) {
+        std::uint32_t capacity = fCapacity ? fCapacity * 2 : 4;
+        void* memory = Tree().Arena().Allocate(sizeof(TOrvAbstractElement*) * capacity, alignof(TOrvAbstractElement*));
+        auto* items = static_cast<TOrvAbstractElement**>(memory);
+        if (fCount)
+            std::memcpy(items, fItems, sizeof(TOrvAbstractElement*) * fCount);
+        fItems = items;
+        fCapacity = capacity;
+    }
+    fItems[fCount++] = child;
+    child->fParent = this;
+}
+
+void TOrvAbstractObject::AssignItems(std::span<TOrvAbstractElement* const> items)
+{
+    fCount = fCapacity = 0;
+    fItems = nullptr;
+    if (items.empty())
+        return;
+    void* memory = Tree().Arena().Allocate(sizeof(TOrvAbstractElement*) * items.size(), alignof(TOrvAbstractElement*));
+    fItems = static_cast<TOrvAbstractElement**>(memory);
+    std::memcpy(fItems, items.data(), sizeof(TOrvAbstractElement*) * items.size());
+    fCount = fCapacity = static_cast<std::uint32_t>(items.size());
+    for (TOrvAbstractElement* child : items)
+        child->fParent = this;
+}
+
+TOrvAbstractElement* TOrvAbstractObject::Child(TOrvTagKind kind) const
+{
+    for (TOrvAbstractElement* child : *this)
+        if (child->Kind() == kind)
+            return child;
+    return nullptr;
+}
+
+std::string_view TOrvAbstractObject::ChildText(TOrvTagKind kind) const
+{
+    const TOrvAbstractElement* child = Child(kind);
+    const TOrvDataElement* data = child ? child->AsData() : nullptr;
+    return data ? data->Text() : std::string_view();
+}
+
+std::int32_t TOrvAbstractObject::ChildInt(TOrvTagKind kind) const
+{
+    return OrvTextToInt(ChildText(kind));
+}
+
+TOrvDataElement* TOrvAbstractObject::DataChild(TOrvTagKind kind, bool create)
+{
+    TOrvAbstractElement* child = Child(kind);
+    if (child || !create)
+        return child ? child->AsData() : nullptr;
+    TOrvDataElement* data = Tree().CreateData(kind);
+    Add(data);
+    return data;
+}
+
+TOrvAbstractElement* TOrvAbstractObject::FindByAttribute(TOrvAttribute attribute, std::string_view value) const
+{
+    for (TOrvAbstractElement* child : *this) {
+        for (int i = 0; i < child->AttributeCount(); ++i)
+            if (child->AttributeAt(i) == attribute && child->AttributeValueAt(i) == value)
+                return child;
+    }
+    return nullptr;
+}
+
+void TOrvAbstractObject::SortItems(TCompare compare, void* context)
+{
+    std::sort(fItems, fItems + fCount, [compare, context](const TOrvAbstractElement* a, const TOrvAbstractElement* b) {
+        return compare(context, a, b) < 0;
+    });
+}
+
+// --- TOrvTree ---
+
+template <typename T>
+T* TOrvTree::Make(TOrvTagKind kind)
+{
+    static_assert(std::is_trivially_destructible_v<T>, "arena elements are never destroyed one by one");
+    return new (fArena.Allocate(sizeof(T), alignof(T))) T(*this, kind);
+}
+
+TOrvAbstractElement* TOrvTree::CreateElement(TOrvTagKind kind)
+{
+    switch (ElementClassOf(kind)) {
+    case TOrvElementClass::Object:
+        return Make<TOrvObject>(kind);
+    case TOrvElementClass::Collection:
+        return Make<TOrvCollection>(kind);
+    case TOrvElementClass::Data:
+        break;
+    }
+    return CreateData(kind);
+}
+
+TOrvObject* TOrvTree::CreateObject(TOrvTagKind kind)
+{
+    if (ElementClassOf(kind) != TOrvElementClass::Object)
+        throw std::logic_error("Invalid Orvida object type!");
+    return Make<TOrvObject>(kind);
+}
+
+TOrvCollection* TOrvTree::CreateCollection(TOrvTagKind kind)
+{
+    if (ElementClassOf(kind) != TOrvElementClass::Collection)
+        throw std::logic_error("Invalid Orvida collection type!");
+    return Make<TOrvCollection>(kind);
+}
+
+TOrvDataElement* TOrvTree::CreateData(TOrvTagKind kind)
+{
+    return Make<TOrvDataElement>(kind);
+}
+
+} // namespace kvn

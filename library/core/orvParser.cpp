@@ -1,0 +1,681 @@
+#include "orvParser.h"
+
+#include "kvnEncoding.h"
+#include "kvnFiles.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <filesystem>
+
+namespace kvn {
+
+namespace {
+
+constexpr std::string_view kCurrentVersion = "01.02.0004";
+
+// Byte classes of the lexer's hot loops.
+enum : std::uint8_t { ccNameChar = 1, ccLetter = 2 };
+
+constexpr std::array<std::uint8_t, 256> MakeCharClasses()
+{
+    std::array<std::uint8_t, 256> table{};
+    for (int c = 'A'; c <= 'Z'; ++c)
+        table[c] = ccNameChar | ccLetter;
+    for (int c = 'a'; c <= 'z'; ++c)
+        table[c] = ccNameChar | ccLetter;
+    for (int c = '0'; c <= '9'; ++c)
+        table[c] = ccNameChar;
+    table['$'] = ccNameChar;
+    table['_'] = ccNameChar;
+    return table;
+}
+
+constexpr std::array<std::uint8_t, 256> kCharClasses = MakeCharClasses();
+
+bool IsBlank(char c)
+{
+    return static_cast<unsigned char>(c) <= ' ';
+}
+
+std::string_view TrimBlanks(std::string_view text)
+{
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool HasHighBytes(std::string_view text)
+{
+    return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+// The code point of a character reference body such as "#233" or "#xE9", or -1.
+long CharacterReference(std::string_view body)
+{
+    if (body.size() < 2 || body[0] != '#')
+        return -1;
+    bool hex = body[1] == 'x' || body[1] == 'X';
+    std::string_view digits = body.substr(hex ? 2 : 1);
+    if (digits.empty() || digits.size() > 8)
+        return -1;
+    long value = 0;
+    for (char c : digits) {
+        int digit = c >= '0' && c <= '9'                ? c - '0'
+                    : hex && c >= 'a' && c <= 'f'       ? c - 'a' + 10
+                    : hex && c >= 'A' && c <= 'F'       ? c - 'A' + 10
+                                                        : -1;
+        if (digit < 0)
+            return -1;
+        value = value * (hex ? 16 : 10) + digit;
+    }
+    return value;
+}
+
+TOrvEncoding EncodingOfName(std::string_view name)
+{
+    std::string lower = AsciiLower(name);
+    if (lower == "utf-8" || lower == "utf8" || lower == "us-ascii" || lower == "ascii")
+        return TOrvEncoding::Utf8;
+    if (lower == "windows-1252" || lower == "cp1252" || lower == "iso-8859-1" || lower == "iso-8859-15" ||
+        lower == "latin1" || lower == "latin-1")
+        return TOrvEncoding::Windows1252;
+    return TOrvEncoding::Undecided;
+}
+
+} // namespace
+
+TOrvParser::TOrvParser(IOrvMessageReceiver& receiver) : fReceiver(receiver)
+{
+    fBuffer[0] = 0;
+}
+
+TOrvParser::~TOrvParser()
+{
+    CloseInput();
+}
+
+// --- Input ---
+
+bool TOrvParser::OpenInput(const std::string& fileName)
+{
+    std::string inputPath = fileName;
+    if (IsContainerFileName(fileName)) {
+        fContainer = std::make_unique<TKvnContainerExtraction>();
+        if (!fContainer->Open(fileName)) {
+            fReceiver.AddMessage(fContainer->ErrorText(), 0, false);
+            fContainer.reset();
+            return false;
+        }
+        fScrambled = fContainer->IsScrambled();
+        inputPath = fContainer->FilePath();
+    }
+
+    std::error_code error;
+    if (!std::filesystem::is_directory(inputPath, error))
+        fFile = std::fopen(inputPath.c_str(), "rb");
+    if (!fFile) {
+        fContainer.reset();
+        fReceiver.AddMessage("Can not open file !", 0, false);
+        return false;
+    }
+    fFileName = inputPath;
+    // A large stdio buffer keeps system calls rare; the lexer still sees the input through its own window.
+    std::setvbuf(fFile, nullptr, _IOFBF, 256 * 1024);
+
+    fPos = fEnd = fLineScan = fBuffer;
+    *fEnd = 0;
+    fInputEnded = fEndOfTokens = false;
+    fLineNumber = fStartTagCount = 1;
+    fState = lsBetweenTags;
+    fTagKind = otUnknown;
+    fEncoding = TOrvEncoding::Undecided;
+
+    Refill();
+    if (fEnd - fPos >= 3 && std::memcmp(fPos, "\xEF\xBB\xBF", 3) == 0) {
+        fPos += 3;
+        fLineScan = fPos;
+        fEncoding = TOrvEncoding::Utf8;
+    }
+    return true;
+}
+
+void TOrvParser::CloseInput()
+{
+    if (fFile) {
+        std::fclose(fFile);
+        fFile = nullptr;
+    }
+    fContainer.reset(); // removes the extracted file and its private folder
+}
+
+void TOrvParser::DecideEncodingFromBytes()
+{
+    fEncoding = TOrvEncoding::Utf8;
+    std::FILE* file = std::fopen(fFileName.c_str(), "rb");
+    if (!file)
+        return;
+    TUtf8Validator validator;
+    std::array<char, 64 * 1024> chunk;
+    std::size_t got = 0;
+    while ((got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0) {
+        if (!validator.Feed(chunk.data(), got))
+            break;
+    }
+    std::fclose(file);
+    if (!validator.Finish())
+        fEncoding = TOrvEncoding::Windows1252;
+}
+
+// --- Window ---
+
+bool TOrvParser::Refill()
+{
+    if (fInputEnded || !fFile)
+        return false;
+    CountLines();
+    std::size_t unread = static_cast<std::size_t>(fEnd - fPos);
+    std::memmove(fBuffer, fPos, unread);
+    fPos = fLineScan = fBuffer;
+    fEnd = fBuffer + unread;
+    std::size_t got = std::fread(fEnd, 1, kWindowSize - unread, fFile);
+    char* fresh = fEnd;
+    fEnd += got;
+    *fEnd = 0;
+    if (got == 0) {
+        fInputEnded = true;
+    } else if (auto* zero = static_cast<char*>(std::memchr(fresh, 0, got))) {
+        // A zero byte ends the input.
+        fEnd = zero;
+        fInputEnded = true;
+    }
+    if (fProgress)
+        fProgress(Position());
+    return fEnd > fresh;
+}
+
+int TOrvParser::PeekAt(std::size_t offset)
+{
+    while (static_cast<std::size_t>(fEnd - fPos) <= offset)
+        if (!Refill())
+            return -1;
+    return static_cast<unsigned char>(fPos[offset]);
+}
+
+void TOrvParser::CountLines()
+{
+    if (fPos > fLineScan) {
+        fLineNumber += static_cast<std::int32_t>(std::count(fLineScan, fPos, '\n'));
+        fLineScan = fPos;
+    }
+}
+
+std::int32_t TOrvParser::Position()
+{
+    CountLines();
+    return std::max(fLineNumber, fStartTagCount);
+}
+
+// --- Lexer ---
+
+void TOrvParser::SkipBlanks()
+{
+    for (;;) {
+        while (fPos < fEnd && IsBlank(*fPos))
+            ++fPos;
+        if (fPos < fEnd || !Refill())
+            return;
+    }
+}
+
+TOrvParser::TTokenKind TOrvParser::NextToken()
+{
+    SkipBlanks();
+    if (fPos >= fEnd) {
+        fEndOfTokens = true;
+        return tkEnd;
+    }
+    char c = *fPos;
+    switch (fState) {
+    case lsBetweenTags:
+        if (c == '<')
+            return ReadMarkup();
+        ReadText();
+        return tkText;
+    case lsInStartTag:
+        if (c == '/') {
+            ++fPos;
+            fToken.clear(); // "/>" closes the element just opened: the tag kind stays
+            fState = lsExpectEndTagClose;
+            return tkEndTag;
+        }
+        if (c == '<') {
+            if (PeekAt(1) == '!' && PeekAt(2) == '-' && PeekAt(3) == '-') {
+                fPos += 4;
+                ReadUntil("-->", nullptr);
+                return tkComment;
+            }
+            ++fPos;
+            return tkNone;
+        }
+        if (c == '>') {
+            ++fPos;
+            fState = lsBetweenTags;
+            fTagKind = otUnknown;
+            return tkNone;
+        }
+        if (kCharClasses[static_cast<unsigned char>(c)] & ccLetter) {
+            ReadName(fToken);
+            fState = lsExpectEquals;
+            return tkAttributeName;
+        }
+        ++fPos;
+        return tkNone;
+    case lsExpectValue:
+        ReadQuotedValue();
+        fState = lsInStartTag;
+        return tkAttributeValue;
+    case lsExpectEquals:
+        fState = lsInStartTag;
+        if (c == '=') {
+            ++fPos;
+            fState = lsExpectValue;
+        } else {
+            Report("= expected !", Position(), false, osFaulty);
+        }
+        return tkNone;
+    case lsExpectEndTagClose:
+        fState = lsBetweenTags;
+        fTagKind = otUnknown;
+        if (c == '>')
+            ++fPos;
+        else
+            Report("> expected !", Position(), false, osFaulty);
+        return tkNone;
+    }
+    return tkNone;
+}
+
+TOrvParser::TTokenKind TOrvParser::ReadMarkup()
+{
+    int next = PeekAt(1);
+    if (next == '!') {
+        if (PeekAt(2) == '-') {
+            // "<!--" opens a comment; a lone "<!-" is read as one too.
+            fPos += PeekAt(3) == '-' ? 4 : 3;
+            ReadUntil("-->", nullptr);
+            return tkComment;
+        }
+        fPos += 2;
+        ReadUntil(">", nullptr);
+        return tkDeclaration;
+    }
+    if (next == '?') {
+        fPos += 2;
+        ReadUntil("?>", &fToken);
+        return tkProcessingInstruction;
+    }
+    if (next == '/') {
+        fPos += 2;
+        ReadName(fToken);
+        fTagKind = TagKindOf(fToken);
+        fState = lsExpectEndTagClose;
+        return tkEndTag;
+    }
+    ++fPos;
+    ReadName(fToken);
+    fTagKind = TagKindOf(fToken);
+    fState = lsInStartTag;
+    return tkStartTag;
+}
+
+void TOrvParser::ReadName(std::string& out)
+{
+    out.clear();
+    for (;;) {
+        const char* start = fPos;
+        while (fPos < fEnd && (kCharClasses[static_cast<unsigned char>(*fPos)] & ccNameChar))
+            ++fPos;
+        out.append(start, static_cast<std::size_t>(fPos - start));
+        if (fPos < fEnd || !Refill())
+            return;
+    }
+}
+
+void TOrvParser::ReadText()
+{
+    fToken.clear();
+    for (;;) {
+        auto* open = static_cast<char*>(std::memchr(fPos, '<', static_cast<std::size_t>(fEnd - fPos)));
+        if (open) {
+            fToken.append(fPos, static_cast<std::size_t>(open - fPos));
+            fPos = open;
+            break;
+        }
+        // No markup in the rest of the window: the text goes on in the next one.
+        fToken.append(fPos, static_cast<std::size_t>(fEnd - fPos));
+        fPos = fEnd;
+        if (!Refill())
+            break;
+    }
+    std::string_view trimmed = TrimBlanks(fToken);
+    if (trimmed.size() != fToken.size())
+        fToken = std::string(trimmed);
+}
+
+void TOrvParser::ReadUntil(std::string_view terminator, std::string* out)
+{
+    if (out)
+        out->clear();
+    for (;;) {
+        std::string_view window(fPos, static_cast<std::size_t>(fEnd - fPos));
+        std::size_t hit = window.find(terminator);
+        if (hit != std::string_view::npos) {
+            if (out)
+                out->append(window.substr(0, hit));
+            fPos += hit + terminator.size();
+            return;
+        }
+        // Keep a possible beginning of the terminator for the next window.
+        std::size_t keep = std::min(window.size(), terminator.size() - 1);
+        if (out)
+            out->append(window.substr(0, window.size() - keep));
+        fPos = fEnd - keep;
+        if (!Refill()) {
+            if (out)
+                out->append(fPos, static_cast<std::size_t>(fEnd - fPos));
+            fPos = fEnd;
+            return;
+        }
+    }
+}
+
+void TOrvParser::ReadQuotedValue()
+{
+    fToken.clear();
+    char quote = *fPos;
+    if (quote != '"' && quote != '\'') {
+        Report("Quote \" expected !", Position(), false, osFaulty);
+        return;
+    }
+    ++fPos;
+    for (;;) {
+        auto* close = static_cast<char*>(std::memchr(fPos, quote, static_cast<std::size_t>(fEnd - fPos)));
+        if (close) {
+            fToken.append(fPos, static_cast<std::size_t>(close - fPos));
+            fPos = close + 1;
+            return;
+        }
+        fToken.append(fPos, static_cast<std::size_t>(fEnd - fPos));
+        fPos = fEnd;
+        if (!Refill()) {
+            Report("Quote \" expected !", Position(), false, osFaulty);
+            return;
+        }
+    }
+}
+
+// --- Text decoding ---
+
+std::string_view TOrvParser::DecodeValue(std::string_view raw)
+{
+    std::string_view text = raw;
+    if (HasHighBytes(raw) && (fEncoding == TOrvEncoding::Windows1252 || !IsValidUtf8(raw))) {
+        fConverted = Cp1252ToUtf8(raw);
+        text = fConverted;
+    }
+    if (text.find('&') != std::string_view::npos)
+        text = DecodeEntities(text);
+    return text;
+}
+
+std::string_view TOrvParser::DecodeEntities(std::string_view text)
+{
+    static constexpr std::pair<std::string_view, char> kNamed[] = {
+        {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};
+    fUnescaped.clear();
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t amp = text.find('&', pos);
+        if (amp == std::string_view::npos) {
+            fUnescaped.append(text.substr(pos));
+            break;
+        }
+        fUnescaped.append(text.substr(pos, amp - pos));
+        std::size_t semicolon = text.find(';', amp + 1);
+        // References are short; a far-away ";" belongs to other text.
+        if (semicolon != std::string_view::npos && semicolon - amp <= 10) {
+            std::string_view body = text.substr(amp + 1, semicolon - amp - 1);
+            bool replaced = false;
+            for (const auto& [name, character] : kNamed) {
+                if (body == name) {
+                    fUnescaped += character;
+                    replaced = true;
+                    break;
+                }
+            }
+            long codePoint = replaced ? -1 : CharacterReference(body);
+            if (codePoint > 0 && AppendUtf8(fUnescaped, static_cast<std::uint32_t>(codePoint)))
+                replaced = true;
+            if (replaced) {
+                pos = semicolon + 1;
+                continue;
+            }
+        }
+        fUnescaped += '&'; // not a reference we know: kept as written
+        pos = amp + 1;
+    }
+    return fUnescaped;
+}
+
+void TOrvParser::TakeDeclaration(std::string_view declaration)
+{
+    if (declaration.substr(0, 3) != "xml" || declaration.size() < 4 || !IsBlank(declaration[3]))
+        return;
+    std::size_t at = declaration.find("encoding");
+    if (at == std::string_view::npos)
+        return;
+    std::string_view rest = TrimBlanks(declaration.substr(at + 8));
+    if (rest.empty() || rest.front() != '=')
+        return;
+    rest = TrimBlanks(rest.substr(1));
+    if (rest.empty() || (rest.front() != '"' && rest.front() != '\''))
+        return;
+    std::size_t close = rest.find(rest.front(), 1);
+    if (close != std::string_view::npos)
+        fEncoding = EncodingOfName(rest.substr(1, close - 1));
+}
+
+// --- Parser ---
+
+void TOrvParser::Report(const std::string& text, std::int32_t position, bool warning, std::uint8_t level)
+{
+    fReceiver.AddMessage(text, position, warning);
+    Mark(level);
+}
+
+void TOrvParser::Mark(std::uint8_t level)
+{
+    if (!fStack.empty())
+        fStack.back()->MarkState(level);
+}
+
+void TOrvParser::Push(TOrvAbstractElement* element)
+{
+    fStack.push_back(element);
+    if (fPendingChildren.size() < fStack.size())
+        fPendingChildren.resize(fStack.size());
+    fPendingChildren[fStack.size() - 1].clear();
+}
+
+void TOrvParser::Pop()
+{
+    TOrvAbstractElement* element = fStack.back();
+    std::vector<TOrvAbstractElement*>& children = fPendingChildren[fStack.size() - 1];
+    if (TOrvAbstractObject* object = element->AsObject())
+        object->AssignItems(children);
+    children.clear();
+    fStack.pop_back();
+    // An element that never got a parent (a child of a data element) is dropped here; its memory goes with
+    // the tree's arena.
+}
+
+void TOrvParser::CloseOpenElements()
+{
+    while (!fStack.empty())
+        Pop();
+}
+
+std::unique_ptr<TOrvTree> TOrvParser::Parse(const std::string& fileName, const TProgress& progress)
+{
+    fProgress = progress;
+    fStack.clear();
+    if (!OpenInput(fileName))
+        return nullptr;
+
+    TTokenKind token;
+    for (;;) {
+        token = NextToken();
+        if (token == tkProcessingInstruction && fEncoding == TOrvEncoding::Undecided)
+            TakeDeclaration(fToken);
+        if (token != tkNone && token != tkComment && token != tkProcessingInstruction)
+            break;
+    }
+    if (token != tkStartTag || fTagKind != otORVIDA) {
+        fReceiver.AddMessage("No ORVIDA - File !", 0, false);
+        CloseInput();
+        return nullptr;
+    }
+    if (fEncoding == TOrvEncoding::Undecided)
+        DecideEncodingFromBytes();
+
+    fTree = std::make_unique<TOrvTree>();
+    TOrvObject* root = fTree->CreateObject(otORVIDA);
+    root->SetLine(Position());
+    fTree->SetRoot(root);
+    Push(root);
+
+    // Reading stops when the root closes: what follows it is not part of the document.
+    while (!fStack.empty()) {
+        token = NextToken();
+        switch (token) {
+        case tkEnd:
+            break;
+        case tkText:
+            if (TOrvDataElement* data = fStack.back()->AsData())
+                data->AssignStoredText(fTree->StoreText(DecodeValue(fToken)));
+            else
+                Report("Unexpected Data !", Position(), true, osFaultInside);
+            break;
+        case tkStartTag:
+            HandleStartTag();
+            break;
+        case tkEndTag:
+            HandleEndTag();
+            break;
+        case tkAttributeName:
+            token = HandleAttribute();
+            break;
+        case tkAttributeValue:
+            Report("Unexpected value \"" + std::string(DecodeValue(fToken)) + "\" !", Position(), false, osFaulty);
+            break;
+        default:
+            break;
+        }
+        if (token == tkEnd || fEndOfTokens)
+            break;
+    }
+
+    CloseOpenElements();
+    CheckVersion();
+    CloseInput();
+    return std::move(fTree);
+}
+
+void TOrvParser::HandleStartTag()
+{
+    ++fStartTagCount;
+    TOrvAbstractElement* top = fStack.back();
+    std::int32_t position = Position();
+    if (const TOrvCollection* collection = top->AsCollection(); collection && fTagKind != collection->ItemKind())
+        Report("Unallowed tag in collection: " + fToken + " !", position, false, osFaultInside);
+    if (fTagKind == otUnknown) {
+        Report("Unknown Tag: " + fToken + " !", position, true, osFaultInside);
+        SkipUnknownElement();
+        return;
+    }
+
+    TOrvAbstractElement* element = fTree->CreateElement(fTagKind);
+    element->SetLine(position);
+    if (top->IsData()) {
+        // Data elements hold text only: the child is read but kept out of the tree.
+        top->MarkState(osFaultInside);
+        Report("No child elements allowed !", position, true, osFaulty);
+    } else {
+        element->fParent = static_cast<TOrvAbstractObject*>(top);
+        fPendingChildren[fStack.size() - 1].push_back(element);
+    }
+    Push(element);
+}
+
+void TOrvParser::HandleEndTag()
+{
+    if (!fStack.empty() && fStack.back()->Kind() == fTagKind)
+        Pop();
+    else
+        Report("Unexpected tag: /" + fToken + " !", Position(), false, osFaultInside);
+}
+
+TOrvParser::TTokenKind TOrvParser::HandleAttribute()
+{
+    TOrvAttribute attribute = AttributeOf(AsciiLower(fToken));
+    TTokenKind token;
+    do
+        token = NextToken();
+    while (token == tkNone);
+    if (token != tkAttributeValue) {
+        Report("Value expected !", Position(), false, osFaulty);
+        return token;
+    }
+    std::string_view value = DecodeValue(fToken);
+    TOrvAbstractElement* top = fStack.back();
+    top->SetAttribute(attribute, value);
+    if (attribute == ovaID)
+        if (TOrvObject* object = top->AsPlainObject())
+            object->SetId(OrvTextToInt(value));
+    return token;
+}
+
+void TOrvParser::SkipUnknownElement()
+{
+    const std::string skipped = AsciiUpper(fToken);
+    std::string lastStartTag = skipped;
+    int depth = 1;
+    while (depth > 0) {
+        TTokenKind token = NextToken();
+        if (token == tkEnd)
+            return;
+        if (token == tkStartTag) {
+            ++fStartTagCount;
+            lastStartTag = AsciiUpper(fToken);
+            if (lastStartTag == skipped)
+                ++depth;
+        } else if (token == tkEndTag) {
+            // "/>" closes only the start tag just read, so it counts only when that tag had the skipped name.
+            const std::string& closed = fToken.empty() ? lastStartTag : AsciiUpper(fToken);
+            if (closed == skipped)
+                --depth;
+        }
+    }
+}
+
+void TOrvParser::CheckVersion()
+{
+    TOrvObject* root = fTree->Root();
+    if (root->ChildText(otVERSION) < kCurrentVersion)
+        fReceiver.AddMessage("Expired ORVIDA - Version !", 0, true);
+}
+
+} // namespace kvn

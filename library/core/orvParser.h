@@ -1,0 +1,127 @@
+#pragma once
+
+#include "orvElements.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kvn {
+
+class TKvnContainerExtraction;
+
+// Receives the reader's message lines; the result document keeps them as its errors and warnings.
+class IOrvMessageReceiver {
+public:
+    virtual ~IOrvMessageReceiver() = default;
+    // One problem; position 0 means the message has no position.
+    virtual void AddMessage(const std::string& text, std::int32_t position, bool warning) = 0;
+};
+
+// Character set of a file's text, decided from its declaration or its bytes.
+enum class TOrvEncoding : std::uint8_t { Undecided, Utf8, Windows1252 };
+
+// Reads one exchange-format file into an element tree. A forgiving single-pass reader: it never stops at a
+// syntax error, reports every problem to the receiver with its position and marks the element concerned.
+class TOrvParser {
+public:
+    using TProgress = std::function<void(std::int32_t position)>;
+
+    explicit TOrvParser(IOrvMessageReceiver& receiver);
+    ~TOrvParser();
+    TOrvParser(const TOrvParser&) = delete;
+    TOrvParser& operator=(const TOrvParser&) = delete;
+
+    // Reads the file (plain, or the single .ovf of a container) to its end; nullptr when it cannot be opened or
+    // has no root element, else the tree, also when errors were reported.
+    std::unique_ptr<TOrvTree> Parse(const std::string& fileName, const TProgress& progress = {});
+
+    // True when the input came from a scrambled container.
+    bool IsScrambled() const { return fScrambled; }
+    // The character set the text was read in.
+    TOrvEncoding Encoding() const { return fEncoding; }
+
+    // Bytes of the window through which the input is read.
+    static constexpr std::size_t kWindowSize = 4096;
+
+private:
+    enum TTokenKind : std::uint8_t {
+        tkNone, tkEnd, tkText, tkStartTag, tkEndTag, tkAttributeName, tkAttributeValue, tkComment,
+        tkProcessingInstruction, tkDeclaration
+    };
+    enum TLexerState : std::uint8_t {
+        lsBetweenTags, lsInStartTag, lsExpectValue, lsExpectEquals, lsExpectEndTagClose
+    };
+
+    bool OpenInput(const std::string& fileName);
+    void CloseInput();
+    void DecideEncodingFromBytes();
+
+    // Window handling.
+    bool Refill();
+    int PeekAt(std::size_t offset);
+    void CountLines();
+    std::int32_t Position();
+
+    // Lexer.
+    TTokenKind NextToken();
+    TTokenKind ReadMarkup();
+    void ReadName(std::string& out);
+    void ReadText();
+    void ReadUntil(std::string_view terminator, std::string* out);
+    void ReadQuotedValue();
+    void SkipBlanks();
+
+    // Parser.
+    void Report(const std::string& text, std::int32_t position, bool warning, std::uint8_t level);
+    void Mark(std::uint8_t level);
+    void HandleStartTag();
+    void HandleEndTag();
+    TTokenKind HandleAttribute();
+    void SkipUnknownElement();
+    void Push(TOrvAbstractElement* element);
+    void Pop();
+    void CloseOpenElements();
+    void CheckVersion();
+    std::string_view DecodeValue(std::string_view raw);
+    std::string_view DecodeEntities(std::string_view text);
+    void TakeDeclaration(std::string_view declaration);
+
+    IOrvMessageReceiver& fReceiver;
+    TProgress fProgress;
+
+    std::FILE* fFile = nullptr;
+    std::string fFileName;
+    bool fScrambled = false;
+    bool fInputEnded = false; // the file is read to its end (or a zero byte ended it)
+    bool fEndOfTokens = false; // the lexer has delivered the end of input
+    std::unique_ptr<TKvnContainerExtraction> fContainer;
+
+    // The window: data in fBuffer[0, fEnd), a zero byte at fEnd; fPos is the reading position.
+    char fBuffer[kWindowSize + 1];
+    char* fPos = fBuffer;
+    char* fEnd = fBuffer;
+    char* fLineScan = fBuffer; // line feeds before this point are counted
+    std::int32_t fLineNumber = 1;
+    std::int32_t fStartTagCount = 1;
+
+    TLexerState fState = lsBetweenTags;
+    TOrvTagKind fTagKind = otUnknown;
+    std::string fToken;        // text of the last token, as read
+    std::string fConverted;    // scratch for character-set conversion
+    std::string fUnescaped;    // scratch for entity decoding
+    std::string fLastStartTag; // name of the last start tag read, for skipping unknown elements
+
+    TOrvEncoding fEncoding = TOrvEncoding::Undecided;
+
+    std::unique_ptr<TOrvTree> fTree;
+    std::vector<TOrvAbstractElement*> fStack;
+    // Children of each open object, gathered while it is open and handed over when it closes.
+    std::vector<std::vector<TOrvAbstractElement*>> fPendingChildren;
+};
+
+} // namespace kvn

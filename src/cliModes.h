@@ -1,0 +1,26 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+// Command-line modes that need no display: checking a file and dumping its element tree.
+
+namespace veltro {
+
+// Exit status of a command-line mode.
+enum TExitStatus { esOk = 0, esFileHasErrors = 1, esUsage = 2 };
+
+// Reads the file, prints its error and warning lines and a summary; esFileHasErrors when there is an error.
+int RunCheck(const std::string& fileName, std::ostream& out);
+
+// Reads the file and prints its element tree as read, then its error and warning lines.
+int RunDump(const std::string& fileName, std::ostream& out);
+
+// Runs the mode named by the arguments (without the program name); sets handled to false when they name none.
+int RunCommandLineMode(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, bool& handled);
+
+// The usage text of the command line.
+std::string UsageText();
+
+} // namespace veltro
