@@ -2,6 +2,7 @@
 
 #include "orvDump.h"
 #include "orvParser.h"
+#include "orvida.h"
 
 namespace veltro {
 
@@ -32,13 +33,20 @@ void PrintMessages(const kvn::TOrvMessageLines& messages, std::ostream& out)
 
 int RunCheck(const std::string& fileName, std::ostream& out)
 {
-    auto loaded = Load(fileName);
-    PrintMessages(loaded->Messages, out);
+    kvn::TOrvida document;
+    document.LoadFromFile(fileName);
+    // Indexes are built only for a file the viewer would show, so duplicate ids are reported exactly then.
+    if (document.Errors().empty())
+        document.BuildIndexes();
+    for (const std::string& line : document.Errors())
+        out << "error: " << line << '\n';
+    for (const std::string& line : document.Warnings())
+        out << "warning: " << line << '\n';
     kvn::TOrvSummary summary;
-    if (loaded->Tree)
-        summary = kvn::Summarize(*loaded->Tree->Root());
+    if (document.Root())
+        summary = kvn::Summarize(*document.Root());
     out << kvn::SummaryLine(summary) << '\n';
-    return loaded->Messages.Errors.empty() ? esOk : esFileHasErrors;
+    return document.Errors().empty() ? esOk : esFileHasErrors;
 }
 
 int RunDump(const std::string& fileName, std::ostream& out)

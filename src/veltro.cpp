@@ -8,7 +8,7 @@
 
 int main(int argc, char* argv[])
 {
-    kvn::SetExecutablePath(argc > 0 ? argv[0] : "");
+    kvn::SetExecutablePath(""); // asks the system, so a start through PATH still finds the files beside us
     std::vector<std::string> arguments(argv + 1, argv + argc);
 
     bool handled = false;

@@ -1,3 +1,4 @@
+#include "kvnFiles.h"
 #include "orvGenerator.h"
 
 #include <gtest/gtest.h>
@@ -137,4 +138,38 @@ TEST_F(CommandLine, UsageErrorsExitWithStatusTwo)
     TRunResult version = RunVeltro("--version");
     EXPECT_EQ(version.Status, 0);
     EXPECT_EQ(version.Output.rfind("Veltro ", 0), 0u);
+}
+
+TEST_F(CommandLine, CheckReportsDuplicateIds)
+{
+    std::string path = Write("dup.ovf", "<ORVIDA><VERSION>01.10.0000</VERSION><COMPETITIONS><COMPETITION><CLUBS><CLUB>"
+                                        "<PERSONS>\n<PERSON id=\"4\"/>\n<PERSON id=\"4\"/></PERSONS></CLUB></CLUBS>"
+                                        "</COMPETITION></COMPETITIONS></ORVIDA>");
+    TRunResult run = RunVeltro("--check '" + path + "'");
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Output.find("error: Line 9: Duplicate PERSON id !\n"), std::string::npos) << run.Output;
+}
+
+TEST_F(CommandLine, CheckOpensZipAndScrambledContainers)
+{
+    kvn::TOrvGenOptions options;
+    options.Seed = 3;
+    std::string ovf = Generated("inner.ovf", options);
+    for (const char* name : {"meet.ovz", "meet.zip"}) {
+        std::string container = (fDir / name).string();
+        // An ordinary zip writer, as users have it.
+        ASSERT_EQ(std::system(("cd '" + fDir.string() + "' && zip -q -X '" + container + "' inner.ovf").c_str()), 0);
+        TRunResult run = RunVeltro("--check '" + container + "'");
+        EXPECT_EQ(run.Status, 0) << name << "\n" << run.Output;
+        EXPECT_NE(run.Output.find("1 competitions, "), std::string::npos) << run.Output;
+    }
+
+    // Scrambling masks the first and the last 1024 bytes; masking twice restores, so one pass scrambles.
+    std::string scrambled = (fDir / "meet.ovb").string();
+    std::filesystem::copy_file(fDir / "meet.ovz", scrambled);
+    std::string error;
+    ASSERT_TRUE(kvn::UnscrambleFile(scrambled, &error)) << error;
+    TRunResult run = RunVeltro("--check '" + scrambled + "'");
+    EXPECT_EQ(run.Status, 0) << run.Output;
+    EXPECT_NE(run.Output.find("1 competitions, "), std::string::npos) << run.Output;
 }
