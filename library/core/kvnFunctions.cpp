@@ -1,6 +1,9 @@
 #include "kvnFunctions.h"
 
+#include <algorithm>
 #include <charconv>
+#include <climits>
+#include <cstdlib>
 #include <vector>
 
 namespace kvn {
@@ -109,6 +112,18 @@ TSwimTime SwimTimeDiff(TSwimTime later, TSwimTime earlier)
         result += 100;
     }
     return result;
+}
+
+int MulDiv(int a, int b, int c)
+{
+    if (c == 0)
+        return 0;
+    long long product = static_cast<long long>(a) * b;
+    long long quotient = product / c;
+    long long remainder = product % c;
+    if (2 * std::llabs(remainder) >= std::llabs(static_cast<long long>(c)))
+        quotient += (product < 0) != (c < 0) ? -1 : 1;
+    return static_cast<int>(std::clamp<long long>(quotient, INT_MIN, INT_MAX));
 }
 
 } // namespace kvn

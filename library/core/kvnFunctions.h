@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+// Small numeric helpers: swim times and rounded scaling.
+//
 // Swim times as one integer: minutes * 600000 + seconds * 10000 + tenths * 1000 + hundredths * 10,
 // plus 100 when the hundredths are missing. The field at weight 10 is the hundredths digit, or 10 for
 // "missing", so the value is positional rather than a count of time units. 0 means no time.
@@ -23,5 +25,9 @@ std::string SwimTimeToStr(TSwimTime value, bool withHundredths);
 
 // Difference of a later and an earlier time; missing hundredths on either side stay missing.
 TSwimTime SwimTimeDiff(TSwimTime later, TSwimTime earlier);
+
+// a * b / c computed in 64 bits and rounded to the nearest integer (halves away from zero); 0 when c is 0, and the
+// nearest int when the result does not fit.
+int MulDiv(int a, int b, int c);
 
 } // namespace kvn
