@@ -1,0 +1,138 @@
+// Full load of a result file as the viewer does it: container extraction (for a zipped meet), reading, indexes
+// and the selection of the first competition. Prints how much the indexes and the selection add to reading.
+
+#include "orvGenerator.h"
+#include "orvida.h"
+
+#include <benchmark/benchmark.h>
+#include <zip.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <string>
+
+namespace {
+
+struct TMeet {
+    std::string Label;
+    int Clubs;
+    int AthletesPerClub;
+    std::string PlainPath;
+    std::string ZipPath;
+};
+
+std::vector<TMeet>& Meets()
+{
+    static std::vector<TMeet> meets = {{"5k-athletes", 100, 50, {}, {}}, {"50k-athletes", 1000, 50, {}, {}}};
+    return meets;
+}
+
+void WriteZip(const std::string& source, const std::string& target)
+{
+    std::ifstream in(source, std::ios::binary);
+    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    zipFile zip = zipOpen(target.c_str(), APPEND_STATUS_CREATE);
+    zip_fileinfo info{};
+    zipOpenNewFileInZip(zip, "meet.ovf", &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, Z_DEFAULT_COMPRESSION);
+    zipWriteInFileInZip(zip, content.data(), static_cast<unsigned>(content.size()));
+    zipCloseFileInZip(zip);
+    zipClose(zip, nullptr);
+}
+
+void PrepareMeet(TMeet& meet)
+{
+    std::filesystem::path folder = std::filesystem::temp_directory_path() / "veltro-bench";
+    std::filesystem::create_directories(folder);
+    meet.PlainPath = (folder / ("meet-" + meet.Label + ".ovf")).string();
+    meet.ZipPath = (folder / ("meet-" + meet.Label + ".ovz")).string();
+    if (!std::filesystem::exists(meet.PlainPath)) {
+        kvn::TOrvGenOptions options;
+        options.Seed = 50;
+        options.Clubs = meet.Clubs;
+        options.AthletesPerClub = meet.AthletesPerClub;
+        options.Entries = true;
+        std::ofstream out(meet.PlainPath + ".part", std::ios::binary);
+        kvn::GenerateOrvida(options, out);
+        out.close();
+        std::filesystem::rename(meet.PlainPath + ".part", meet.PlainPath);
+    }
+    if (!std::filesystem::exists(meet.ZipPath))
+        WriteZip(meet.PlainPath, meet.ZipPath);
+}
+
+enum TStage { stParse, stFullLoad };
+
+void BM_Load(benchmark::State& state, const TMeet* meet, bool zipped, TStage stage)
+{
+    const std::string& path = zipped ? meet->ZipPath : meet->PlainPath;
+    for (auto _ : state) {
+        kvn::TOrvida document;
+        document.LoadFromFile(path);
+        if (stage == stFullLoad) {
+            document.BuildIndexes();
+            document.SelectCompetition(0);
+        }
+        if (!document.Errors().empty() || !document.Root()) {
+            state.SkipWithError("the generated meet did not load cleanly");
+            return;
+        }
+        benchmark::DoNotOptimize(document.Competition());
+    }
+}
+
+class TShareReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs)
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred && run.iterations > 0)
+                fSeconds[run.run_name.function_name] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void PrintSummary() const
+    {
+        std::cout << "\nIndexes and selection on top of reading (target: at most 20 %):\n";
+        for (const TMeet& meet : Meets()) {
+            for (const char* kind : {"ovf", "ovz"}) {
+                auto parse = fSeconds.find("BM_Parse/" + meet.Label + "/" + kind);
+                auto full = fSeconds.find("BM_FullLoad/" + meet.Label + "/" + kind);
+                if (parse == fSeconds.end() || full == fSeconds.end())
+                    continue;
+                std::printf("  %-13s %s  read %8.1f ms  full load %8.1f ms  added %5.1f %%\n", meet.Label.c_str(),
+                            kind, parse->second, full->second, 100.0 * (full->second - parse->second) / parse->second);
+            }
+        }
+    }
+
+private:
+    std::map<std::string, double> fSeconds;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    for (TMeet& meet : Meets())
+        PrepareMeet(meet);
+    for (const TMeet& meet : Meets()) {
+        for (bool zipped : {false, true}) {
+            std::string suffix = meet.Label + (zipped ? "/ovz" : "/ovf");
+            benchmark::RegisterBenchmark(("BM_Parse/" + suffix).c_str(), BM_Load, &meet, zipped, stParse)
+                ->Unit(benchmark::kMillisecond)
+                ->UseRealTime();
+            benchmark::RegisterBenchmark(("BM_FullLoad/" + suffix).c_str(), BM_Load, &meet, zipped, stFullLoad)
+                ->Unit(benchmark::kMillisecond)
+                ->UseRealTime();
+        }
+    }
+    benchmark::Initialize(&argc, argv);
+    TShareReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintSummary();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,154 @@
+// Reading speed and tree memory of the exchange-format reader, measured against pugixml's DOM parser on the
+// same generated files. Prints, after the usual table, the time ratio and the tree's bytes per input byte.
+
+#include "orvDump.h"
+#include "orvGenerator.h"
+#include "orvParser.h"
+
+#include <benchmark/benchmark.h>
+#include <pugixml.hpp>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <sstream>
+#include <string>
+
+namespace {
+
+struct TBenchFile {
+    std::string Label;
+    std::size_t TargetBytes;
+    std::string Path;
+    std::size_t Size = 0;
+};
+
+std::vector<TBenchFile>& Files()
+{
+    static std::vector<TBenchFile> files = {{"10MB", 10u << 20, {}, 0}, {"130MB", 130u << 20, {}, 0}};
+    return files;
+}
+
+std::filesystem::path BenchFolder()
+{
+    return std::filesystem::temp_directory_path() / "veltro-bench";
+}
+
+// Generates the file once per seed and size; later runs reuse it.
+void PrepareFile(TBenchFile& file)
+{
+    std::filesystem::create_directories(BenchFolder());
+    file.Path = (BenchFolder() / ("meet-" + file.Label + ".ovf")).string();
+    if (!std::filesystem::exists(file.Path)) {
+        kvn::TOrvGenOptions options;
+        options.Seed = 2026;
+        options.Competitions = 2;
+        options.Entries = true;
+        options.TargetBytes = file.TargetBytes;
+        std::string partial = file.Path + ".part";
+        {
+            std::ofstream out(partial, std::ios::binary);
+            kvn::GenerateOrvida(options, out);
+        }
+        std::filesystem::rename(partial, file.Path);
+    }
+    file.Size = std::filesystem::file_size(file.Path);
+}
+
+std::string ReadWholeFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+std::map<std::string, double> gTreeBytesPerInputByte;
+
+void BM_OrvReader(benchmark::State& state, TBenchFile* file)
+{
+    std::size_t treeBytes = 0;
+    for (auto _ : state) {
+        kvn::TOrvMessageLines messages;
+        kvn::TOrvParser parser(messages);
+        auto tree = parser.Parse(file->Path);
+        if (!tree || !messages.Errors.empty()) {
+            state.SkipWithError("the generated file did not read cleanly");
+            return;
+        }
+        treeBytes = tree->MemoryUsed();
+        benchmark::DoNotOptimize(tree->Root());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * file->Size));
+    double perByte = static_cast<double>(treeBytes) / static_cast<double>(file->Size);
+    state.counters["tree_bytes_per_input_byte"] = perByte;
+    gTreeBytesPerInputByte[file->Label] = perByte;
+}
+
+void BM_PugixmlDom(benchmark::State& state, TBenchFile* file)
+{
+    const std::string buffer = ReadWholeFile(file->Path);
+    for (auto _ : state) {
+        pugi::xml_document document;
+        pugi::xml_parse_result result = document.load_buffer(buffer.data(), buffer.size());
+        if (!result) {
+            state.SkipWithError("pugixml could not parse the generated file");
+            return;
+        }
+        benchmark::DoNotOptimize(document.first_child());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * file->Size));
+}
+
+// Keeps each benchmark's mean time per iteration for the ratio printed at the end.
+class TRatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs)
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred && run.iterations > 0)
+                fSeconds[run.run_name.function_name] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void PrintSummary() const
+    {
+        std::cout << "\nReader against pugixml (load_buffer, not in place), mean wall time per parse:\n";
+        for (const TBenchFile& file : Files()) {
+            auto ours = fSeconds.find("BM_OrvReader/" + file.Label);
+            auto theirs = fSeconds.find("BM_PugixmlDom/" + file.Label);
+            if (ours == fSeconds.end() || theirs == fSeconds.end())
+                continue;
+            std::printf("  %-6s %8.1f MB  reader / pugixml = %.2f   tree bytes per input byte = %.2f\n",
+                        file.Label.c_str(), static_cast<double>(file.Size) / (1 << 20),
+                        ours->second / theirs->second, gTreeBytesPerInputByte[file.Label]);
+        }
+    }
+
+private:
+    std::map<std::string, double> fSeconds;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    for (TBenchFile& file : Files())
+        PrepareFile(file);
+    for (TBenchFile& file : Files()) {
+        benchmark::RegisterBenchmark(("BM_OrvReader/" + file.Label).c_str(), BM_OrvReader, &file)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+        benchmark::RegisterBenchmark(("BM_PugixmlDom/" + file.Label).c_str(), BM_PugixmlDom, &file)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    }
+    benchmark::Initialize(&argc, argv);
+    TRatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintSummary();
+    benchmark::Shutdown();
+    return 0;
+}
