@@ -48,7 +48,7 @@ constexpr TEntry kUsedEntries[] = {
 };
 // clang-format on
 
-const std::string kShippedDir = std::string(VELTRO_TEST_DATA) + "/../../resources/lang/";
+const std::string kShippedDir = std::string(VELTRO_SOURCE_DIR) + "/resources/lang/";
 
 // The format conversions of a text in order ("%d", "%s", ...), flags and widths left out.
 std::string Conversions(const std::string& text)

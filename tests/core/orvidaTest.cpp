@@ -20,7 +20,7 @@ protected:
     {
         fSavedExecutable = ExecutablePath();
         fSavedVocabulary = SwimVocabulary();
-        std::filesystem::copy_file(std::string(VELTRO_TEST_DATA) + "/../../resources/lang/veltro.xus",
+        std::filesystem::copy_file(std::string(VELTRO_SOURCE_DIR) + "/resources/lang/veltro.xus",
                                    fDir.File("veltro.xus"));
         SetExecutablePath(fDir.File("veltro"));
         TLanguage language;
