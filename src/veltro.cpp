@@ -1,10 +1,66 @@
 #include "cliModes.h"
+#include "startup.h"
+#include "view.h"
 
+#include "kvnLanguage.h"
+#include "kvnMessages.h"
 #include "kvnPaths.h"
+#include "kvnSwimLang.h"
+#include "kvnUiHandlers.h"
+#include "kvnWinX.h"
+
+#include <QApplication>
+#include <QLocale>
 
 #include <iostream>
 #include <string>
 #include <vector>
+
+namespace {
+
+// Errors that no handler catches reach the user here instead of ending the program.
+class TVeltroApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& failure) {
+            kvn::ShowMessageBox(failure.what(), true, false);
+        } catch (...) {
+            kvn::ShowMessageBox("Unknown error", true, false);
+        }
+        return false;
+    }
+};
+
+int RunWindow(int argc, char* argv[], const std::vector<std::string>& arguments)
+{
+    TVeltroApplication application(argc, argv);
+    kvn::TQtMessageHandler messageHandler;
+    kvn::SetMessageHandler(&messageHandler);
+    kvn::ApplyLocaleFormatSettings(QLocale::system());
+    kvn::GetSystemInfo(); // sets the application title
+
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    kvn::SetDefaultLanguage(3);
+    veltro::RunLanguageSelection(false);
+    kvn::LoadVocabulary();
+    veltro::ShowStartupScreen();
+    if (!arguments.empty() && arguments[0].rfind('$', 0) == 0)
+        kvn::GetLanguage().SetExportDir(arguments[0].substr(1));
+
+    veltro::TfrmView window(arguments);
+    window.show();
+    QApplication::restoreOverrideCursor();
+    int status = QApplication::exec();
+    kvn::SetMessageHandler(nullptr);
+    return status;
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -15,8 +71,5 @@ int main(int argc, char* argv[])
     int status = veltro::RunCommandLineMode(arguments, std::cout, std::cerr, handled);
     if (handled)
         return status;
-
-    // The main window comes with the user interface; until then the command-line modes are the program.
-    std::cerr << veltro::UsageText();
-    return veltro::esUsage;
+    return RunWindow(argc, argv, arguments);
 }

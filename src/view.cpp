@@ -1,0 +1,460 @@
+#include "view.h"
+
+#include "kvnCompetitionInfo.h"
+#include "kvnFlags.h"
+#include "kvnIniFiles.h"
+#include "kvnLanguage.h"
+#include "kvnMessages.h"
+#include "kvnPaintbox.h"
+#include "kvnPaths.h"
+#include "kvnRtfView.h"
+#include "kvnShell.h"
+#include "kvnStrings.h"
+#include "kvnSwimLang.h"
+#include "kvnTreeIcons.h"
+#include "kvnWinX.h"
+#include "listHeader.h"
+#include "orvida.h"
+#include "participantsBrowser.h"
+#include "startup.h"
+#include "ui_TfrmView.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QTimer>
+
+#include <filesystem>
+
+namespace veltro {
+
+using namespace kvn;
+
+namespace {
+
+const char* const kMain = "main";
+
+std::string Text(std::string_view section, int n)
+{
+    return GetLanguage().GetText(section, n);
+}
+
+int TagOf(const QAction* action)
+{
+    return action->property("tag").toInt();
+}
+
+} // namespace
+
+TfrmView::TfrmView(std::vector<std::string> arguments, QWidget* parent)
+    : QMainWindow(parent), fUi(std::make_unique<Ui::TfrmView>()), fDocument(std::make_unique<TOrvida>()),
+      fArguments(std::move(arguments))
+{
+    fUi->setupUi(this);
+    GetLanguage().SetOnChange([this](TLanguage&) { OnLanguageChange(); });
+    // Hints of menus and tool buttons appear in the status bar, which shows one text at a time.
+    statusBar()->setSizeGripEnabled(true);
+
+    fImages = ProgramTreeImages();
+    LoadFlags(fImages, fNations);
+    fCompetitions = new QComboBox(fUi->tbMain);
+    fCompetitions->setObjectName("CbxCompetitions");
+    fCompetitions->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    fCompetitions->setMinimumContentsLength(20);
+    fCompetitions->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    fUi->tbMain->addWidget(fCompetitions);
+
+    // The lists are laid out in pixels for lines of 15 pixels; their text has to fit that.
+    QFont listFont = font();
+    listFont.setPixelSize(11);
+    fUi->pbEvents->setFont(listFont);
+    fUi->pbClubs->setFont(listFont);
+
+    CreateBrowsers();
+    ConnectCommands();
+    RestoreSettings();
+
+    LoadHelpText(3, false);
+    OnLanguageChange();
+    fUi->acQuillon->setVisible(QuillonExists(ExecutableDir()));
+}
+
+TfrmView::~TfrmView()
+{
+    GetLanguage().SetOnChange({});
+}
+
+void TfrmView::CreateBrowsers()
+{
+    auto icon = [this](int index) {
+        return index >= 0 && index < fImages.size() ? QIcon(fImages[index]) : QIcon();
+    };
+    auto status = [this](const std::string& text) {
+        SetStatus(text);
+        if (fLoadingFromCommandLine)
+            SetStartupScreenText(text);
+    };
+    fEvents = std::make_unique<TEventsBrowser>(
+        TEventsPage{fUi->TrvEvents, fUi->pbEvents, fUi->hcEvents, fUi->pnlEventTitel, fUi->chkEvSplit,
+                    fUi->chkEvOnlyValids},
+        *fDocument, icon, status, [this](bool shown) {
+            fEventListShown = shown;
+            UpdatePageCommands();
+        });
+    fParticipants = std::make_unique<TParticipantsBrowser>(
+        TParticipantsPage{fUi->trvClubs, fUi->pbClubs, fUi->hcClubs, fUi->pnlTnTitel, fUi->chkTnSplit,
+                          fUi->chkTnOnlyValids},
+        *fDocument, fEvents->ResultLists(), icon, fNations, status, [this](bool shown) {
+            fParticipantListShown = shown;
+            UpdatePageCommands();
+        });
+
+    fUi->pbEvents->OnHorizontalScroll = [this](int x) { TkvnPaintBox::AlignHeader(fUi->hcEvents, fUi->pbEvents->width(), x); };
+    fUi->pbClubs->OnHorizontalScroll = [this](int x) { TkvnPaintBox::AlignHeader(fUi->hcClubs, fUi->pbClubs->width(), x); };
+    fUi->pbEvents->OnResize = [this] { TkvnPaintBox::AlignHeader(fUi->hcEvents, fUi->pbEvents->width()); };
+    fUi->pbClubs->OnResize = [this] { TkvnPaintBox::AlignHeader(fUi->hcClubs, fUi->pbClubs->width()); };
+
+    // A changed check box or column width redraws the list and gives the focus back to the tree.
+    auto redrawEvents = [this] {
+        fEvents->Refresh();
+        if (isVisible())
+            fUi->TrvEvents->setFocus();
+    };
+    auto redrawParticipants = [this] {
+        fParticipants->Refresh();
+        if (isVisible())
+            fUi->trvClubs->setFocus();
+    };
+    connect(fUi->chkEvSplit, &QCheckBox::clicked, this, redrawEvents);
+    connect(fUi->chkEvOnlyValids, &QCheckBox::clicked, this, redrawEvents);
+    connect(fUi->hcEvents, &QHeaderView::sectionResized, this, redrawEvents);
+    connect(fUi->chkTnSplit, &QCheckBox::clicked, this, redrawParticipants);
+    connect(fUi->chkTnOnlyValids, &QCheckBox::clicked, this, redrawParticipants);
+    connect(fUi->hcClubs, &QHeaderView::sectionResized, this, redrawParticipants);
+}
+
+void TfrmView::ConnectCommands()
+{
+    connect(fUi->acOpen, &QAction::triggered, this, &TfrmView::OpenDialog);
+    connect(fUi->acClose, &QAction::triggered, this, &TfrmView::CloseFile);
+    connect(fUi->acFileInfo, &QAction::triggered, this, [this] { ShowMessageBox(fDocument->FileInfoText()); });
+    connect(fUi->acCompetitionInfo, &QAction::triggered, this, &TfrmView::ShowCompetitionInfo);
+    connect(fUi->acQuit, &QAction::triggered, this, &QWidget::close);
+    connect(fUi->acAbout, &QAction::triggered, this, &TfrmView::ShowAbout);
+    connect(fUi->acLanguage, &QAction::triggered, this, [] { RunLanguageSelection(true); });
+    connect(fUi->acRegister, &QAction::triggered, this, &TfrmView::RegisterExtensions);
+    connect(fUi->acQuillon, &QAction::triggered, this, &TfrmView::OpenInQuillon);
+    connect(fUi->acShowHelp, &QAction::triggered, this, [this] { ShowPage(pgHelp); });
+    connect(fUi->btnEvHelp, &QPushButton::clicked, this, [this] { ShowPage(pgHelp); });
+    connect(fUi->btnTnHelp, &QPushButton::clicked, this, [this] { ShowPage(pgHelp); });
+    connect(fUi->btnEvParticipants, &QPushButton::clicked, this, [this] { ShowPage(pgParticipants); });
+    connect(fUi->btnHelpParticipants, &QPushButton::clicked, this, [this] { ShowPage(pgParticipants); });
+    connect(fUi->btnTnEvents, &QPushButton::clicked, this, [this] { ShowPage(pgEvents); });
+    connect(fUi->btnHelpEvents, &QPushButton::clicked, this, [this] { ShowPage(pgEvents); });
+    connect(fUi->btnDeutsch, &QPushButton::clicked, this, [this] {
+        LoadHelpText(1, true);
+        if (fUi->PgcMain->currentIndex() == pgHelp)
+            fUi->reHelp->setFocus();
+    });
+    connect(fUi->btnEnglish, &QPushButton::clicked, this, [this] {
+        LoadHelpText(3, true);
+        if (fUi->PgcMain->currentIndex() == pgHelp)
+            fUi->reHelp->setFocus();
+    });
+    connect(fUi->PgcMain, &QTabWidget::currentChanged, this, [this] {
+        UpdatePageCommands();
+        if (fUi->PgcMain->currentIndex() == pgHelp)
+            fUi->reHelp->setFocus();
+    });
+    connect(fCompetitions, &QComboBox::currentIndexChanged, this, [this] { CbxCompetitionsChange(); });
+    // The window sees Ctrl+Tab before any control on it, so the pages change wherever the focus is.
+    auto* nextPage = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this);
+    auto* previousPage = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), this);
+    auto* previousPageAlt = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), this);
+    connect(nextPage, &QShortcut::activated, this, [this] { StepPage(1); });
+    connect(previousPage, &QShortcut::activated, this, [this] { StepPage(-1); });
+    connect(previousPageAlt, &QShortcut::activated, this, [this] { StepPage(-1); });
+}
+
+std::vector<QAction*> TfrmView::ActionsWithTag(int tag) const
+{
+    std::vector<QAction*> tagged;
+    for (QAction* action : findChildren<QAction*>())
+        if (!action->objectName().isEmpty() && action->property("tag").isValid() && TagOf(action) == tag)
+            tagged.push_back(action);
+    return tagged;
+}
+
+void TfrmView::EnableTag(int tag, bool enabled)
+{
+    for (QAction* action : ActionsWithTag(tag))
+        action->setEnabled(enabled);
+}
+
+void TfrmView::UpdatePageCommands()
+{
+    int page = fUi->PgcMain->currentIndex();
+    bool listShown = (page == pgEvents && fEventListShown) || (page == pgParticipants && fParticipantListShown);
+    EnableTag(2, listShown);
+}
+
+void TfrmView::ShowPage(int page)
+{
+    fUi->PgcMain->setCurrentIndex(page);
+}
+
+void TfrmView::StepPage(int step)
+{
+    int count = fUi->PgcMain->count();
+    ShowPage((fUi->PgcMain->currentIndex() + step + count) % count);
+}
+
+void TfrmView::SetStatus(const std::string& text)
+{
+    statusBar()->showMessage(QString::fromStdString(text));
+}
+
+void TfrmView::SetCaption(const std::string& name)
+{
+    std::string caption = "KORVAN " + ApplicationTitle();
+    if (!name.empty())
+        caption += " - " + name;
+    setWindowTitle(QString::fromStdString(caption));
+}
+
+void TfrmView::ShowProgress(int position)
+{
+    std::string text = std::to_string(position / 100 * 100) + " lines read...";
+    SetStatus(text);
+    if (fLoadingFromCommandLine)
+        SetStartupScreenText(text);
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TfrmView::ShowLoadErrors()
+{
+    std::string text = Text("V", 9) + "\n";
+    // A file with many errors would make a box taller than any screen; the command line lists them all.
+    constexpr std::size_t kShownErrors = 20;
+    const std::vector<std::string>& errors = fDocument->Errors();
+    for (std::size_t i = 0; i < errors.size() && i < kShownErrors; ++i)
+        text += errors[i] + "\n";
+    if (errors.size() > kShownErrors)
+        text += "... " + std::to_string(errors.size() - kShownErrors) + " more\n";
+    ShowMessageBox(text, true, false);
+}
+
+void TfrmView::LoadFile(const std::string& path)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    struct TRestoreCursor {
+        ~TRestoreCursor() { QApplication::restoreOverrideCursor(); }
+    } restoreCursor;
+
+    if (fUi->acClose->isEnabled())
+        CloseFile();
+    fCurrentFile = path;
+    fDocument->LoadFromFile(path, [this](std::int32_t position) { ShowProgress(position); });
+    if (!fDocument->Errors().empty()) {
+        ShowLoadErrors();
+        return;
+    }
+    SetStatus("Searching events and persons...");
+    fDocument->BuildIndexes();
+    SetStatus("");
+    if (!fDocument->Errors().empty()) {
+        ShowLoadErrors();
+        return;
+    }
+    if (fDocument->CompetitionCount() == 0) {
+        ShowMessageBox(Text("V", 4), true, false);
+        return;
+    }
+    SetCaption(fDocument->FileName());
+    EnableTag(1, true);
+
+    QSignalBlocker quiet(fCompetitions);
+    fCompetitions->clear();
+    for (TOrvObject* competition : CollectionItems(*fDocument->Root(), otCOMPETITIONS)) {
+        if (competition->Flags() & (16 | 32))
+            fUi->acQuillon->setEnabled(false); // Quillon edits entries; results must not be changed
+        char pool[32];
+        std::snprintf(pool, sizeof pool, "%d", competition->ChildInt(otPL));
+        std::string item = std::string(competition->ChildText(otNAME)) + ",  " +
+                           std::string(competition->ChildText(otPLACE)) + "   ( " + pool + " " +
+                           std::string(competition->ChildText(otPM)) + " )";
+        fCompetitions->addItem(QString::fromStdString(item));
+    }
+    if (fCompetitions->count() > 0) {
+        fCompetitions->setCurrentIndex(0);
+        CbxCompetitionsChange();
+        fCompetitions->setFocus();
+    }
+}
+
+void TfrmView::CloseFile()
+{
+    SetCaption("");
+    {
+        QSignalBlocker quiet(fCompetitions);
+        fCompetitions->clear();
+    }
+    fEvents->ClearEventsTree();
+    fEvents->ShowEventList(nullptr);
+    fParticipants->ShowParticipant(nullptr);
+    fParticipants->ClearClubsTree();
+    fEvents->ClearResultLists();
+    fDocument->Clear();
+    EnableTag(1, false);
+    EnableTag(2, false);
+    fUi->acCompetitionInfo->setEnabled(false);
+    QApplication::processEvents();
+}
+
+void TfrmView::CbxCompetitionsChange()
+{
+    int index = fCompetitions->currentIndex();
+    fUi->acCompetitionInfo->setEnabled(index >= 0);
+    if (index >= 0) {
+        fDocument->SelectCompetition(index);
+        fEvents->ClearResultLists();
+        fEvents->BuildEventsTree();
+        fParticipants->BuildClubsTree();
+        fEvents->SortResultLists();
+        fEvents->ShowEventList(nullptr);
+        fParticipants->ShowParticipant(nullptr);
+    }
+    SetStatus("");
+}
+
+bool TfrmView::LoadHelpText(int languageIndex, bool complain)
+{
+    std::string path = ExecutableDir() + "veltro" + LanguageCode(languageIndex) + ".rtf";
+    if (LoadRtfInto(fUi->reHelp, path))
+        return true;
+    if (complain)
+        ShowMessageBox(Text("G", 138), true, false);
+    return false;
+}
+
+void TfrmView::OnLanguageChange()
+{
+    LoadVocabulary();
+    LoadHelpText(GetLanguage().ScreenLanguage() > 1 ? 3 : 1, false);
+    fEvents->ApplyHeaderTexts();
+    fParticipants->ApplyHeaderTexts();
+}
+
+void TfrmView::OpenDialog()
+{
+    QString path = QFileDialog::getOpenFileName(
+        this, "Load", QString::fromStdString(fOpenPath),
+        "Korvan - files (*.ovf *.ovz);;Tidewell Format Files (*.twf);;All Files (*)", nullptr,
+        QFileDialog::ReadOnly);
+    if (path.isEmpty())
+        return;
+    LoadFile(path.toStdString());
+    fOpenPath = std::filesystem::path(path.toStdString()).parent_path().string();
+    fOpenPathChosen = true;
+}
+
+void TfrmView::ShowCompetitionInfo()
+{
+    if (!fDocument->Competition())
+        return;
+    kvn::ShowCompetitionInfo(this, *fDocument->Competition(), true);
+}
+
+void TfrmView::ShowAbout()
+{
+    ShowMessageBox(GetSystemInfo().InfoLine());
+}
+
+void TfrmView::RegisterExtensions()
+{
+    std::string reason;
+    if (!RegisterFileExtensions("Veltro", ExecutablePath(), "KORVAN File", reason))
+        ShowMessageBox(reason, true, false);
+    else
+        ShowMessageBox(Text("V", 8));
+}
+
+void TfrmView::OpenInQuillon()
+{
+    if (StartQuillon(ExecutableDir(), fCurrentFile))
+        close();
+}
+
+void TfrmView::RestoreSettings()
+{
+    TKvnIniFile& settings = SettingsFile();
+    fOpenPath = settings.ReadString(kMain, "openPath", "");
+    int page = settings.ReadInteger(kMain, "pgcMain", pgHelp);
+    ShowPage(std::clamp(page, 0, fUi->PgcMain->count() - 1));
+    fUi->splEvents->setSizes({settings.ReadInteger(kMain, "trvEvents", 300), 500});
+    fUi->splClubs->setSizes({settings.ReadInteger(kMain, "trvClubs", 300), 500});
+    fEvents->LoadHeaderWidths();
+    fParticipants->LoadHeaderWidths();
+    fUi->chkEvSplit->setChecked(settings.ReadBool(kMain, "evSplit", false));
+    fUi->chkEvOnlyValids->setChecked(settings.ReadBool(kMain, "evOnlyValids", false));
+    fUi->chkTnSplit->setChecked(settings.ReadBool(kMain, "tnSplit", false));
+    fUi->chkTnOnlyValids->setChecked(settings.ReadBool(kMain, "tnOnlyValids", false));
+}
+
+void TfrmView::SaveSettings() const
+{
+    TKvnIniFile& settings = SettingsFile();
+    if (fOpenPathChosen)
+        settings.WriteString(kMain, "openPath", fOpenPath);
+    settings.WriteInteger(kMain, "pgcMain", fUi->PgcMain->currentIndex());
+    settings.WriteInteger(kMain, "trvEvents", fUi->splEvents->sizes().value(0));
+    settings.WriteInteger(kMain, "trvClubs", fUi->splClubs->sizes().value(0));
+    fEvents->SaveHeaderWidths();
+    fParticipants->SaveHeaderWidths();
+    settings.WriteBool(kMain, "evSplit", fUi->chkEvSplit->isChecked());
+    settings.WriteBool(kMain, "evOnlyValids", fUi->chkEvOnlyValids->isChecked());
+    settings.WriteBool(kMain, "tnSplit", fUi->chkTnSplit->isChecked());
+    settings.WriteBool(kMain, "tnOnlyValids", fUi->chkTnOnlyValids->isChecked());
+}
+
+void TfrmView::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (fShownOnce)
+        return;
+    fShownOnce = true;
+    SetCaption("");
+    if (!fArguments.empty() && !fArguments[0].empty() && fArguments[0][0] != '$') {
+        fLoadingFromCommandLine = true;
+        SetStartupScreenText("Loading file " + fArguments[0]);
+        LoadFile(fArguments[0]);
+        fLoadingFromCommandLine = false;
+        SetStartupScreenText("");
+    }
+    TKvnIniFile& settings = SettingsFile();
+    if (settings.ReadBool("Files", "AskRegExtension", true)) {
+        if (AskYesNo(Text("V", 7)))
+            RegisterExtensions();
+        settings.WriteBool("Files", "AskRegExtension", false);
+    }
+    ReportMainWindowReady();
+    OfferPendingErrorReport();
+}
+
+void TfrmView::closeEvent(QCloseEvent* event)
+{
+    try {
+        SaveSettings();
+    } catch (const std::exception& failure) {
+        // The window still closes; the user learns that the settings could not be kept.
+        ShowMessageBox(failure.what(), true, false);
+    }
+    QMainWindow::closeEvent(event);
+}
+
+} // namespace veltro

@@ -1,0 +1,107 @@
+#pragma once
+
+#include "eventsBrowser.h"
+
+#include <QMainWindow>
+#include <QPixmap>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAction;
+class QComboBox;
+
+namespace Ui {
+class TfrmView;
+}
+
+namespace kvn {
+class TOrvida;
+}
+
+namespace veltro {
+
+class TParticipantsBrowser;
+
+// The main window: opens a result file into the one document, lists its competitions, and shows the chosen one
+// on the events page and the participants page. The browsers hold the logic; this class wires them to the widgets
+// and the commands.
+class TfrmView : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // Pages of PgcMain.
+    enum TPage { pgEvents = 0, pgParticipants = 1, pgHelp = 2 };
+
+    // arguments: the command line without the program name.
+    explicit TfrmView(std::vector<std::string> arguments = {}, QWidget* parent = nullptr);
+    ~TfrmView() override;
+
+    // Closes the current file and opens the file at path; problems are reported in message boxes.
+    void LoadFile(const std::string& path);
+    // Closes the file: empty browsers, commands of tags 1 and 2 off.
+    void CloseFile();
+    // Shows the competition chosen in the competitions list.
+    void CbxCompetitionsChange();
+    // Shows "%d lines read..." for the reader's position, rounded down to hundreds.
+    void ShowProgress(int position);
+    // "KORVAN " + application title, and " - " + name when a name is given.
+    void SetCaption(const std::string& name);
+    // Loads the help text of a language; with complain, a missing file gives a warning.
+    bool LoadHelpText(int languageIndex, bool complain);
+    // Registers the file extensions with the desktop and confirms it.
+    void RegisterExtensions();
+    // Hands the file to Quillon and closes the viewer.
+    void OpenInQuillon();
+
+    Ui::TfrmView& Form() { return *fUi; }
+    kvn::TOrvida& Document() { return *fDocument; }
+    TEventsBrowser& Events() { return *fEvents; }
+    TParticipantsBrowser& Participants() { return *fParticipants; }
+    QComboBox& Competitions() { return *fCompetitions; }
+    const std::string& CurrentFile() const { return fCurrentFile; }
+    // Actions carrying the tag (1: a file is open; 2: a list is shown; 0: always).
+    std::vector<QAction*> ActionsWithTag(int tag) const;
+    // Enables the tag-2 commands when the active page shows a list.
+    void UpdatePageCommands();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateBrowsers();
+    void ConnectCommands();
+    void RestoreSettings();
+    void SaveSettings() const;
+    void OnLanguageChange();
+    void EnableTag(int tag, bool enabled);
+    void ShowLoadErrors();
+    void OpenDialog();
+    void ShowCompetitionInfo();
+    void ShowAbout();
+    void ShowPage(int page);
+    // Shows the next (1) or previous (-1) page, wrapping around.
+    void StepPage(int step);
+    void SetStatus(const std::string& text);
+    void AlignHeaders();
+
+    std::unique_ptr<Ui::TfrmView> fUi;
+    std::unique_ptr<kvn::TOrvida> fDocument;
+    std::unique_ptr<TEventsBrowser> fEvents;
+    std::unique_ptr<TParticipantsBrowser> fParticipants;
+    QComboBox* fCompetitions = nullptr;
+    QList<QPixmap> fImages;
+    std::vector<std::string> fNations;
+    std::vector<std::string> fArguments;
+    std::string fCurrentFile;
+    std::string fOpenPath;
+    bool fOpenPathChosen = false;
+    bool fLoadingFromCommandLine = false;
+    bool fShownOnce = false;
+    bool fEventListShown = false;
+    bool fParticipantListShown = false;
+};
+
+} // namespace veltro

@@ -1,0 +1,236 @@
+#include "guiTestSupport.h"
+#include "kvnIniFiles.h"
+#include "kvnLanguage.h"
+#include "kvnMessages.h"
+#include "kvnPaintbox.h"
+#include "listHeader.h"
+#include "orvGenerator.h"
+#include "participantsBrowser.h"
+#include "ui_TfrmView.h"
+#include "view.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QStatusBar>
+#include <QTest>
+#include <QTreeWidget>
+
+using namespace kvn;
+using namespace veltro;
+using veltrotest::Meet;
+using veltrotest::TProgramFolder;
+
+namespace {
+
+// Records the message boxes instead of showing them; questions are answered with "no".
+class TRecordedBoxes : public IKvnMessageHandler {
+public:
+    TRecordedBoxes() : fPrevious(SetMessageHandler(this)) {}
+    ~TRecordedBoxes() override { SetMessageHandler(fPrevious); }
+
+    bool AskYesNo(const std::string&, const std::string& question) override
+    {
+        Questions.push_back(question);
+        return false;
+    }
+    bool ShowMessageBox(const std::string&, const std::string& text, bool warning, bool) override
+    {
+        Texts.push_back(text);
+        Warnings.push_back(warning);
+        return true;
+    }
+
+    std::vector<std::string> Questions;
+    std::vector<std::string> Texts;
+    std::vector<bool> Warnings;
+
+private:
+    IKvnMessageHandler* fPrevious;
+};
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override { fWindow = std::make_unique<TfrmView>(); }
+
+    Ui::TfrmView& Form() { return fWindow->Form(); }
+
+    bool TagEnabled(int tag)
+    {
+        auto actions = fWindow->ActionsWithTag(tag);
+        return std::all_of(actions.begin(), actions.end(), [](QAction* a) { return a->isEnabled(); });
+    }
+    bool TagDisabled(int tag)
+    {
+        auto actions = fWindow->ActionsWithTag(tag);
+        return std::none_of(actions.begin(), actions.end(), [](QAction* a) { return a->isEnabled(); });
+    }
+
+    std::string GeneratedMeet(int competitions)
+    {
+        TOrvGenOptions options;
+        options.Seed = 11;
+        options.Competitions = competitions;
+        options.Clubs = 3;
+        options.AthletesPerClub = 4;
+        options.Entries = true;
+        return fFolder.Write("generated.ovf", GenerateOrvida(options));
+    }
+
+    TProgramFolder fFolder;
+    TRecordedBoxes fBoxes;
+    std::unique_ptr<TfrmView> fWindow;
+};
+
+} // namespace
+
+TEST_F(MainWindow, StartsClosedOnTheHelpPage)
+{
+    EXPECT_EQ(Form().PgcMain->currentIndex(), TfrmView::pgHelp);
+    EXPECT_TRUE(TagDisabled(1));
+    EXPECT_TRUE(TagDisabled(2));
+    EXPECT_TRUE(TagEnabled(0) || !Form().acCompetitionInfo->isEnabled());
+    EXPECT_FALSE(Form().reHelp->toPlainText().isEmpty()); // the English help text beside the program
+    EXPECT_EQ(Form().hcEvents->count(), 5);
+    EXPECT_EQ(Form().hcEvents->Caption(0), GetLanguage().GetText("V", 28));
+}
+
+TEST_F(MainWindow, LoadingAFileListsItsCompetitionsAndBuildsBothTrees)
+{
+    fWindow->LoadFile(GeneratedMeet(2));
+    EXPECT_TRUE(fBoxes.Texts.empty());
+    EXPECT_EQ(fWindow->Competitions().count(), 2);
+    EXPECT_EQ(fWindow->Competitions().currentIndex(), 0);
+    EXPECT_TRUE(TagEnabled(1) || !Form().acQuillon->isVisible());
+    EXPECT_TRUE(Form().acCompetitionInfo->isEnabled());
+    EXPECT_GT(Form().TrvEvents->topLevelItemCount(), 0);
+    EXPECT_GT(Form().trvClubs->topLevelItemCount(), 0);
+    EXPECT_EQ(fWindow->windowTitle().toStdString().rfind("KORVAN ", 0), 0u);
+    EXPECT_NE(fWindow->windowTitle().toStdString().find(" - generated.ovf"), std::string::npos);
+    std::string item = fWindow->Competitions().itemText(0).toStdString();
+    EXPECT_NE(item.find(",  "), std::string::npos);
+    EXPECT_NE(item.find("   ( "), std::string::npos);
+
+    // Choosing the second competition rebuilds the trees for it.
+    fWindow->Competitions().setCurrentIndex(1);
+    EXPECT_EQ(fWindow->Document().CompetitionIndex(), 1);
+
+    fWindow->CloseFile();
+    EXPECT_EQ(fWindow->Competitions().count(), 0);
+    EXPECT_EQ(Form().TrvEvents->topLevelItemCount(), 0);
+    EXPECT_EQ(Form().trvClubs->topLevelItemCount(), 0);
+    EXPECT_TRUE(TagDisabled(1));
+    EXPECT_TRUE(TagDisabled(2));
+}
+
+TEST_F(MainWindow, FilesWithErrorsAreRefusedWithTheirLines)
+{
+    std::string persons;
+    for (int i = 0; i < 30; ++i)
+        persons += "<PERSON id=\"1\"/>\n";
+    fWindow->LoadFile(fFolder.Write("dup.ovf", Meet("<CLUBS><CLUB><PERSONS>\n" + persons + "</PERSONS></CLUB></CLUBS>")));
+    ASSERT_EQ(fBoxes.Texts.size(), 1u);
+    EXPECT_TRUE(fBoxes.Warnings[0]);
+    const std::string& box = fBoxes.Texts[0];
+    EXPECT_NE(box.find("Duplicate PERSON id !"), std::string::npos) << box;
+    EXPECT_NE(box.find("Line "), std::string::npos);
+    // Twenty lines, then how many more there are.
+    EXPECT_NE(box.find("... 9 more"), std::string::npos) << box;
+    EXPECT_EQ(std::count(box.begin(), box.end(), '\n'), 1 + 20 + 1);
+    EXPECT_TRUE(TagDisabled(1));
+    EXPECT_EQ(fWindow->Competitions().count(), 0);
+}
+
+TEST_F(MainWindow, FileWithoutCompetitionsIsRefused)
+{
+    fWindow->LoadFile(fFolder.Write("empty.ovf", "<ORVIDA><VERSION>01.10.0000</VERSION></ORVIDA>"));
+    ASSERT_EQ(fBoxes.Texts.size(), 1u);
+    EXPECT_EQ(fBoxes.Texts[0], GetLanguage().GetText("V", 4));
+    EXPECT_TRUE(TagDisabled(1));
+}
+
+TEST_F(MainWindow, PrintAndCopyFollowTheShownList)
+{
+    fWindow->LoadFile(GeneratedMeet(1));
+    fWindow->show();
+    Form().PgcMain->setCurrentIndex(TfrmView::pgEvents);
+    EXPECT_TRUE(TagDisabled(2)); // no list shown yet
+    QTreeWidgetItem* event = Form().TrvEvents->topLevelItem(0)->child(0);
+    fWindow->Events().ShowEventList(event);
+    EXPECT_TRUE(TagEnabled(2));
+    Form().PgcMain->setCurrentIndex(TfrmView::pgParticipants);
+    EXPECT_TRUE(TagDisabled(2));
+    Form().PgcMain->setCurrentIndex(TfrmView::pgHelp);
+    EXPECT_TRUE(TagDisabled(2));
+    Form().PgcMain->setCurrentIndex(TfrmView::pgEvents);
+    EXPECT_TRUE(TagEnabled(2));
+}
+
+TEST_F(MainWindow, CtrlTabWrapsThroughThePages)
+{
+    fWindow->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(fWindow.get()));
+    Form().PgcMain->setCurrentIndex(TfrmView::pgHelp);
+    QTest::keyClick(fWindow.get(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(Form().PgcMain->currentIndex(), TfrmView::pgEvents);
+    QTest::keyClick(fWindow.get(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(Form().PgcMain->currentIndex(), TfrmView::pgHelp);
+}
+
+TEST_F(MainWindow, SettingsAreWrittenAndReadBack)
+{
+    Form().PgcMain->setCurrentIndex(TfrmView::pgParticipants);
+    Form().chkEvSplit->setChecked(true);
+    Form().chkTnOnlyValids->setChecked(true);
+    Form().hcEvents->resizeSection(1, 200);
+    fWindow->close();
+    fWindow.reset();
+    EXPECT_EQ(SettingsFile().ReadInteger("main", "pgcMain", -1), TfrmView::pgParticipants);
+    EXPECT_EQ(SettingsFile().ReadInteger("main", "hcEvents1", -1), 200);
+
+    TfrmView reopened;
+    EXPECT_EQ(reopened.Form().PgcMain->currentIndex(), TfrmView::pgParticipants);
+    EXPECT_TRUE(reopened.Form().chkEvSplit->isChecked());
+    EXPECT_FALSE(reopened.Form().chkEvOnlyValids->isChecked());
+    EXPECT_TRUE(reopened.Form().chkTnOnlyValids->isChecked());
+    EXPECT_EQ(reopened.Form().hcEvents->sectionSize(1), 200);
+}
+
+TEST_F(MainWindow, OutOfRangePageSettingShowsTheLastPage)
+{
+    fWindow.reset();
+    SettingsFile().WriteInteger("main", "pgcMain", 7);
+    TfrmView window;
+    EXPECT_EQ(window.Form().PgcMain->currentIndex(), TfrmView::pgHelp);
+}
+
+TEST_F(MainWindow, ProgressIsShownInHundreds)
+{
+    fWindow->ShowProgress(1234);
+    EXPECT_EQ(fWindow->statusBar()->currentMessage().toStdString(), "1200 lines read...");
+}
+
+TEST_F(MainWindow, FirstShowAsksOnceToRegisterTheExtensions)
+{
+    fWindow->show();
+    ASSERT_EQ(fBoxes.Questions.size(), 1u);
+    EXPECT_EQ(fBoxes.Questions[0], GetLanguage().GetText("V", 7));
+    EXPECT_FALSE(SettingsFile().ReadBool("Files", "AskRegExtension", true));
+    TfrmView second;
+    second.show();
+    EXPECT_EQ(fBoxes.Questions.size(), 1u);
+}
+
+TEST_F(MainWindow, CommandLineFileOpensWhenShown)
+{
+    fWindow.reset();
+    TfrmView window({GeneratedMeet(1)});
+    EXPECT_EQ(window.Competitions().count(), 0);
+    window.show();
+    EXPECT_EQ(window.Competitions().count(), 1);
+
+    TfrmView exporting({"$" + fFolder.Path().string()});
+    exporting.show();
+    EXPECT_EQ(exporting.Competitions().count(), 0);
+}
