@@ -24,6 +24,7 @@
 #include "kvnPaths.h"
 #include "kvnPrint.h"
 #include "kvnQtCanvas.h"
+#include "kvnStrings.h"
 
 using namespace kvn;
 
@@ -111,7 +112,7 @@ void PrintEvent(TKvnReport& report, const TEvent& event)
                 std::size_t cell = static_cast<std::size_t>(4 * half);
                 cells[cell + 1] = std::to_string(event.Distance * (k + 1) / event.Laps) + "m";
                 cells[cell + 2] = SwimTimeToStr(FromHundredths(split), true);
-                cells[cell + 3] = "(" + SwimTimeToStr(FromHundredths(split - previous), true) + ")";
+                cells[cell + 3] = "(" + Trim(SwimTimeToStr(FromHundredths(split - previous), true)) + ")";
             }
             report.PrintLine(cells, tfItalic);
         }
