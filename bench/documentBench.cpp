@@ -1,6 +1,7 @@
 // Full load of a result file as the viewer does it: container extraction (for a zipped meet), reading, indexes
 // and the selection of the first competition. Prints how much the indexes and the selection add to reading.
 
+#include "benchSupport.h"
 #include "orvGenerator.h"
 #include "orvida.h"
 
@@ -83,34 +84,20 @@ void BM_Load(benchmark::State& state, const TMeet* meet, bool zipped, TStage sta
     }
 }
 
-class TShareReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred && run.iterations > 0)
-                fSeconds[run.run_name.function_name] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    void PrintSummary() const
-    {
-        std::cout << "\nIndexes and selection on top of reading (target: at most 20 %):\n";
-        for (const TMeet& meet : Meets()) {
-            for (const char* kind : {"ovf", "ovz"}) {
-                auto parse = fSeconds.find("BM_Parse/" + meet.Label + "/" + kind);
-                auto full = fSeconds.find("BM_FullLoad/" + meet.Label + "/" + kind);
-                if (parse == fSeconds.end() || full == fSeconds.end())
-                    continue;
-                std::printf("  %-13s %s  read %8.1f ms  full load %8.1f ms  added %5.1f %%\n", meet.Label.c_str(),
-                            kind, parse->second, full->second, 100.0 * (full->second - parse->second) / parse->second);
-            }
+void PrintSummary(const TTimesReporter& times)
+{
+    std::cout << "\nIndexes and selection on top of reading (target: at most 20 %):\n";
+    for (const TMeet& meet : Meets()) {
+        for (const char* kind : {"ovf", "ovz"}) {
+            auto parse = times.Time("BM_Parse/" + meet.Label + "/" + kind);
+            auto full = times.Time("BM_FullLoad/" + meet.Label + "/" + kind);
+            if (!parse || !full)
+                continue;
+            std::printf("  %-13s %s  read %8.1f ms  full load %8.1f ms  added %5.1f %%\n", meet.Label.c_str(), kind,
+                        *parse, *full, 100.0 * (*full - *parse) / *parse);
         }
     }
-
-private:
-    std::map<std::string, double> fSeconds;
-};
+}
 
 } // namespace
 
@@ -130,9 +117,9 @@ int main(int argc, char** argv)
         }
     }
     benchmark::Initialize(&argc, argv);
-    TShareReporter reporter;
+    TTimesReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintSummary();
+    PrintSummary(reporter);
     benchmark::Shutdown();
     return 0;
 }

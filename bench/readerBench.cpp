@@ -1,6 +1,7 @@
 // Reading speed and tree memory of the exchange-format reader, measured against pugixml's DOM parser on the
 // same generated files. Prints, after the usual table, the time ratio and the tree's bytes per input byte.
 
+#include "benchSupport.h"
 #include "orvDump.h"
 #include "orvGenerator.h"
 #include "orvParser.h"
@@ -102,34 +103,18 @@ void BM_PugixmlDom(benchmark::State& state, TBenchFile* file)
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * file->Size));
 }
 
-// Keeps each benchmark's mean time per iteration for the ratio printed at the end.
-class TRatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred && run.iterations > 0)
-                fSeconds[run.run_name.function_name] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
+void PrintSummary(const TTimesReporter& times)
+{
+    std::cout << "\nReader against pugixml (load_buffer, not in place), mean wall time per parse:\n";
+    for (const TBenchFile& file : Files()) {
+        auto ours = times.Time("BM_OrvReader/" + file.Label);
+        auto theirs = times.Time("BM_PugixmlDom/" + file.Label);
+        if (!ours || !theirs)
+            continue;
+        std::printf("  %-6s %8.1f MB  reader / pugixml = %.2f   tree bytes per input byte = %.2f\n", file.Label.c_str(),
+                    static_cast<double>(file.Size) / (1 << 20), *ours / *theirs, gTreeBytesPerInputByte[file.Label]);
     }
-
-    void PrintSummary() const
-    {
-        std::cout << "\nReader against pugixml (load_buffer, not in place), mean wall time per parse:\n";
-        for (const TBenchFile& file : Files()) {
-            auto ours = fSeconds.find("BM_OrvReader/" + file.Label);
-            auto theirs = fSeconds.find("BM_PugixmlDom/" + file.Label);
-            if (ours == fSeconds.end() || theirs == fSeconds.end())
-                continue;
-            std::printf("  %-6s %8.1f MB  reader / pugixml = %.2f   tree bytes per input byte = %.2f\n",
-                        file.Label.c_str(), static_cast<double>(file.Size) / (1 << 20),
-                        ours->second / theirs->second, gTreeBytesPerInputByte[file.Label]);
-        }
-    }
-
-private:
-    std::map<std::string, double> fSeconds;
-};
+}
 
 } // namespace
 
@@ -146,9 +131,9 @@ int main(int argc, char** argv)
             ->UseRealTime();
     }
     benchmark::Initialize(&argc, argv);
-    TRatioReporter reporter;
+    TTimesReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintSummary();
+    PrintSummary(reporter);
     benchmark::Shutdown();
     return 0;
 }

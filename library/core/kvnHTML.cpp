@@ -129,23 +129,6 @@ std::string ReadTemplateFile(const std::string& path)
     return bytes;
 }
 
-// Lines end in CR LF, CR or LF; a final line end does not start another line.
-std::vector<std::string> SplitLines(std::string_view text)
-{
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            lines.emplace_back(text.substr(start));
-            break;
-        }
-        lines.emplace_back(text.substr(start, end - start));
-        start = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
-    }
-    return lines;
-}
-
 TDateTime Today()
 {
     std::time_t now = std::time(nullptr);

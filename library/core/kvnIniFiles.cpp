@@ -522,17 +522,7 @@ std::string TKvnCustomIniFile::ReadText(std::string_view section, std::string_vi
 
 void TKvnCustomIniFile::WriteText(std::string_view section, std::string_view name, std::string_view text)
 {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (;;) {
-        std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            lines.emplace_back(text.substr(start));
-            break;
-        }
-        lines.emplace_back(text.substr(start, end - start));
-        start = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
-    }
+    std::vector<std::string> lines = SplitLines(text);
     while (!lines.empty() && lines.back().empty())
         lines.pop_back();
 

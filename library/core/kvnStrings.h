@@ -82,6 +82,9 @@ std::string Spaces(int count);
 // The text count times over (empty for count <= 0).
 std::string RepeatText(std::string_view text, int count);
 
+// The lines of a text that ends its lines in CR LF, CR or LF; a final line end does not start another line.
+std::vector<std::string> SplitLines(std::string_view text);
+
 // The text with every non-overlapping occurrence of search, left to right, replaced (case-sensitive); an empty
 // search text changes nothing.
 std::string ReplaceAll(std::string_view text, std::string_view search, std::string_view replacement);
