@@ -66,6 +66,20 @@ void PrepareMeet(TMeet& meet)
 
 enum TStage { stParse, stFullLoad };
 
+// Only the indexes and the selection, timed apart from the reading that each iteration needs first.
+void BM_IndexesOnly(benchmark::State& state, const TMeet* meet)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        kvn::TOrvida document;
+        document.LoadFromFile(meet->PlainPath);
+        state.ResumeTiming();
+        document.BuildIndexes();
+        document.SelectCompetition(0);
+        benchmark::DoNotOptimize(document.Competition());
+    }
+}
+
 void BM_Load(benchmark::State& state, const TMeet* meet, bool zipped, TStage stage)
 {
     const std::string& path = zipped ? meet->ZipPath : meet->PlainPath;
@@ -96,6 +110,11 @@ void PrintSummary(const TTimesReporter& times)
             std::printf("  %-13s %s  read %8.1f ms  full load %8.1f ms  added %5.1f %%\n", meet.Label.c_str(), kind,
                         *parse, *full, 100.0 * (*full - *parse) / *parse);
         }
+        auto parse = times.Time("BM_Parse/" + meet.Label + "/ovf");
+        auto indexes = times.Time("BM_IndexesOnly/" + meet.Label);
+        if (parse && indexes)
+            std::printf("  %-13s indexes and selection alone %6.1f ms = %5.1f %% of reading\n", meet.Label.c_str(),
+                        *indexes, 100.0 * *indexes / *parse);
     }
 }
 
@@ -106,6 +125,9 @@ int main(int argc, char** argv)
     for (TMeet& meet : Meets())
         PrepareMeet(meet);
     for (const TMeet& meet : Meets()) {
+        benchmark::RegisterBenchmark(("BM_IndexesOnly/" + meet.Label).c_str(), BM_IndexesOnly, &meet)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
         for (bool zipped : {false, true}) {
             std::string suffix = meet.Label + (zipped ? "/ovz" : "/ovf");
             benchmark::RegisterBenchmark(("BM_Parse/" + suffix).c_str(), BM_Load, &meet, zipped, stParse)
