@@ -224,6 +224,19 @@ std::string TextFileToUtf8(std::string_view bytes)
     return Cp1252ToUtf8(bytes);
 }
 
+std::u32string Utf8CodePoints(std::string_view text)
+{
+    std::u32string codePoints;
+    codePoints.reserve(text.size());
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t start = pos;
+        std::uint32_t cp = NextCodePoint(text, pos);
+        codePoints.push_back(pos - start == 1 && cp >= 0x80 ? 0xDC00 + cp : cp);
+    }
+    return codePoints;
+}
+
 std::string Utf8Upper(std::string_view text)
 {
     return MapCodePoints(text, UpperOf);

@@ -41,6 +41,10 @@ bool AppendUtf8(std::string& out, std::uint32_t codePoint);
 // Windows-1252.
 std::string TextFileToUtf8(std::string_view bytes);
 
+// The code points of UTF-8 text; a malformed byte b becomes the lone surrogate 0xDC00 + b, which no valid text
+// contains, so nothing is lost and nothing is confused.
+std::u32string Utf8CodePoints(std::string_view text);
+
 // Upper-cases Latin, Greek and Cyrillic letters ("mül" -> "MÜL"); other characters are kept.
 std::string Utf8Upper(std::string_view text);
 

@@ -1,5 +1,6 @@
 #include "kvnFiles.h"
 
+#include "kvnEncoding.h"
 #include "kvnPaths.h"
 
 #include <algorithm>
@@ -27,9 +28,6 @@ constexpr unsigned long kMaxEntryNameLength = 0xFFFF;
 // General-purpose flag bit of an entry whose data is password-protected.
 constexpr unsigned long kEncryptedFlag = 1;
 
-// Keeps a code point outside Unicode for each byte that is not valid UTF-8, so such names still compare bytewise.
-constexpr char32_t kRawByteBase = 0x110000;
-
 std::string SystemError(int error) {
     return std::generic_category().message(error);
 }
@@ -38,59 +36,9 @@ std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
 }
 
-std::vector<char32_t> DecodeUtf8(const std::string& text) {
-    std::vector<char32_t> result;
-    result.reserve(text.size());
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-    size_t i = 0;
-    while (i < text.size()) {
-        unsigned char lead = bytes[i];
-        size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
-        char32_t code = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
-        bool valid = length > 0 && i + length <= text.size();
-        for (size_t k = 1; valid && k < length; ++k) {
-            valid = (bytes[i + k] & 0xC0) == 0x80;
-            code = (code << 6) | (bytes[i + k] & 0x3F);
-        }
-        // Overlong forms and surrogates are not characters; treat their bytes as raw bytes.
-        static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
-        valid = valid && code >= kSmallest[length] && code <= 0x10FFFF && !(code >= 0xD800 && code <= 0xDFFF);
-        if (valid) {
-            result.push_back(code);
-            i += length;
-        } else {
-            result.push_back(kRawByteBase + lead);
-            ++i;
-        }
-    }
-    return result;
-}
-
-// Simple case folding for the scripts that occur in names of clubs, meets and files: Latin, Greek and Cyrillic.
-char32_t FoldCase(char32_t c) {
-    if (c < 0x80) return c >= 'A' && c <= 'Z' ? c + 32 : c;
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
-    if (c >= 0x100 && c <= 0x17F) {
-        // Latin Extended-A pairs capital and small letters, with the capital on the even code point in some runs
-        // and on the odd one in others.
-        if ((c <= 0x12F) || (c >= 0x132 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) return c | 1;
-        if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c & 1) ? c + 1 : c;
-        if (c == 0x178) return 0xFF;
-        if (c == 0x17F) return 's';
-        return c;
-    }
-    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 32;
-    if (c == 0x3C2) return 0x3C3;
-    if (c >= 0x410 && c <= 0x42F) return c + 32;
-    if (c >= 0x400 && c <= 0x40F) return c + 80;
-    return c;
-}
-
-std::vector<char32_t> Folded(const std::string& text) {
-    std::vector<char32_t> codes = DecodeUtf8(text);
-    for (char32_t& c : codes)
-        c = FoldCase(c);
-    return codes;
+// Names compared without regard to letter case, as code points so that "?" stands for one character.
+std::u32string Folded(const std::string& text) {
+    return Utf8CodePoints(Utf8Lower(text));
 }
 
 bool IsSeparator(char c) {
@@ -216,8 +164,8 @@ bool IsScrambledFile(const std::string& path) {
 }
 
 bool MatchesMask(const std::string& name, const std::string& mask) {
-    const std::vector<char32_t> text = Folded(name);
-    const std::vector<char32_t> pattern = Folded(mask);
+    const std::u32string text = Folded(name);
+    const std::u32string pattern = Folded(mask);
     // Greedy matching that, on a mismatch, lets the most recent "*" swallow one more character.
     size_t t = 0, p = 0;
     size_t starPattern = std::string::npos, starText = 0;
