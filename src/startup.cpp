@@ -1,8 +1,13 @@
 #include "startup.h"
 
+#include "kvnLangSelect.h"
+
 namespace veltro {
 
-void RunLanguageSelection(bool) {}
+void RunLanguageSelection(bool force)
+{
+    kvn::SelectLanguages(force, false);
+}
 
 void ShowStartupScreen() {}
 

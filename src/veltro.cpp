@@ -44,9 +44,9 @@ int RunWindow(int argc, char* argv[], const std::vector<std::string>& arguments)
     kvn::ApplyLocaleFormatSettings(QLocale::system());
     kvn::GetSystemInfo(); // sets the application title
 
-    QApplication::setOverrideCursor(Qt::BusyCursor);
     kvn::SetDefaultLanguage(3);
     veltro::RunLanguageSelection(false);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
     kvn::LoadVocabulary();
     veltro::ShowStartupScreen();
     if (!arguments.empty() && arguments[0].rfind('$', 0) == 0)

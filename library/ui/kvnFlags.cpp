@@ -8,6 +8,7 @@
 #include <QPolygonF>
 #include <QtMath>
 
+#include <algorithm>
 #include <initializer_list>
 #include <map>
 #include <string>
@@ -293,13 +294,55 @@ const std::map<std::string, TFlagDesign, std::less<>>& FlagDesigns()
     return designs;
 }
 
-QImage PaintFlag(const TFlagDesign& design)
+// Nations outside the nation list whose flags the language choice shows.
+const std::map<std::string, TFlagDesign, std::less<>>& OtherFlagDesigns()
 {
-    QImage image(kPictureSize, kPictureSize, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    // Flags are 4:3 in the middle rows of the picture; square ones leave room for a tab.
-    QRect frame = design.Square ? QRect(0, 2, 12, 12) : QRect(0, 2, 16, 12);
-    if (design.Square && design.TabTop == 0) frame.moveLeft(2);
+    static const std::map<std::string, TFlagDesign, std::less<>> designs = [] {
+        std::map<std::string, TFlagDesign, std::less<>> map;
+        // Seven stripes instead of thirteen: more would blur into pink at picture sizes.
+        map["USA"] = TFlagBuilder()
+                         .Horizontal({0xFFB22234, kWhite, 0xFFB22234, kWhite, 0xFFB22234, kWhite, 0xFFB22234})
+                         .Rect(0, 0, 0.45, 4.0 / 7, 0xFF3C3B6E)
+                         .Done();
+        map["CAN"] = TFlagBuilder()
+                         .Vertical({kRed, kWhite, kRed}, {1, 2, 1})
+                         .Polygon({QPointF(0.5, 0.12), QPointF(0.56, 0.3), QPointF(0.64, 0.26), QPointF(0.61, 0.5),
+                                   QPointF(0.69, 0.44), QPointF(0.66, 0.62), QPointF(0.53, 0.7), QPointF(0.53, 0.88),
+                                   QPointF(0.47, 0.88), QPointF(0.47, 0.7), QPointF(0.34, 0.62), QPointF(0.31, 0.44),
+                                   QPointF(0.39, 0.5), QPointF(0.36, 0.26), QPointF(0.44, 0.3)},
+                                  kRed)
+                         .Done();
+        map["CZE"] = TFlagBuilder()
+                         .Horizontal({kWhite, 0xFFD7141A})
+                         .Polygon({QPointF(0, 0), QPointF(0.5, 0.5), QPointF(0, 1)}, 0xFF11457E)
+                         .Done();
+        // The chequered shield, reduced to four squares.
+        map["CRO"] = TFlagBuilder()
+                         .Horizontal({0xFFFF0000, kWhite, 0xFF171796})
+                         .Rect(0.38, 0.2, 0.62, 0.8, 0xFFFF0000)
+                         .Rect(0.5, 0.2, 0.62, 0.5, kWhite)
+                         .Rect(0.38, 0.5, 0.5, 0.8, kWhite)
+                         .Done();
+        map["MEX"] = TFlagBuilder().Vertical({0xFF006847, kWhite, 0xFFCE1126}).Disc(0.5, 0.5, 0.2, 0xFF8C5A2B).Done();
+        return map;
+    }();
+    return designs;
+}
+
+const TFlagDesign* FindDesign(const QString& nationCode, bool withOthers)
+{
+    std::string code = nationCode.toUpper().toStdString();
+    const auto& designs = FlagDesigns();
+    if (auto design = designs.find(code); design != designs.end()) return &design->second;
+    if (!withOthers) return nullptr;
+    const auto& others = OtherFlagDesigns();
+    auto design = others.find(code);
+    return design == others.end() ? nullptr : &design->second;
+}
+
+// Paints the design into frame; a tab fills the picture to the right of the frame.
+void PaintFlag(QImage& image, const TFlagDesign& design, const QRect& frame)
+{
     QRect field = frame.adjusted(1, 1, -1, -1);
     auto at = [&](const QPointF& point) {
         return QPointF(field.left() + point.x() * field.width(), field.top() + point.y() * field.height());
@@ -371,7 +414,7 @@ QImage PaintFlag(const TFlagDesign& design)
     painter.setClipping(false);
     painter.setRenderHint(QPainter::Antialiasing, false);
     if (design.TabTop != 0) {
-        QRect tab(frame.right(), frame.top(), kPictureSize - frame.right(), frame.height());
+        QRect tab(frame.right(), frame.top(), image.width() - frame.right(), frame.height());
         QRect inside = tab.adjusted(1, 1, -1, -1);
         int middle = inside.top() + inside.height() / 2;
         painter.fillRect(QRect(inside.left(), inside.top(), inside.width(), middle - inside.top()),
@@ -386,6 +429,12 @@ QImage PaintFlag(const TFlagDesign& design)
     painter.setPen(QColor::fromRgba(kFrameColour));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(frame.adjusted(0, 0, -1, -1));
+}
+
+QImage EmptyPicture(const QSize& size)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
     return image;
 }
 
@@ -393,10 +442,30 @@ QImage PaintFlag(const TFlagDesign& design)
 
 QPixmap FlagPicture(const QString& nationCode)
 {
-    const auto& designs = FlagDesigns();
-    auto design = designs.find(nationCode.toUpper().toStdString());
-    if (design == designs.end()) return QPixmap();
-    return QPixmap::fromImage(PaintFlag(design->second));
+    const TFlagDesign* design = FindDesign(nationCode, false);
+    if (design == nullptr) return QPixmap();
+    QImage image = EmptyPicture(QSize(kPictureSize, kPictureSize));
+    // Flags are 4:3 in the middle rows of the picture; square ones leave room for a tab.
+    QRect frame = design->Square ? QRect(0, 2, 12, 12) : QRect(0, 2, 16, 12);
+    if (design->Square && design->TabTop == 0) frame.moveLeft(2);
+    PaintFlag(image, *design, frame);
+    return QPixmap::fromImage(image);
+}
+
+QPixmap FlagPicture(const QString& nationCode, const QSize& size)
+{
+    const TFlagDesign* design = FindDesign(nationCode, true);
+    if (design == nullptr || size.width() < 3 || size.height() < 3) return QPixmap();
+    QImage image = EmptyPicture(size);
+    QRect frame(QPoint(0, 0), size);
+    if (design->Square) {
+        // A tab takes a quarter of the width, as it does in the nation list's pictures.
+        bool tab = design->TabTop != 0;
+        int side = std::min(size.height(), tab ? size.width() * 3 / 4 : size.width());
+        frame = QRect(tab ? 0 : (size.width() - side) / 2, (size.height() - side) / 2, side, side);
+    }
+    PaintFlag(image, *design, frame);
+    return QPixmap::fromImage(image);
 }
 
 void LoadFlags(QList<QPixmap>& images, std::vector<std::string>& nations)
