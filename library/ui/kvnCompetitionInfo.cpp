@@ -68,9 +68,10 @@ std::string FormatPoolText(const std::string& format, int length, const std::str
 }
 
 TKvnFCompetitionInfo::TKvnFCompetitionInfo(QWidget* parent)
-    : QDialog(parent), fUi(std::make_unique<Ui::TKvnFCompetitionInfo>())
+    : TKvnFormDialog(parent), fUi(std::make_unique<Ui::TKvnFCompetitionInfo>())
 {
     fUi->setupUi(this);
+    Form().FormLoaded();
     QPalette link = fUi->edInternet->palette();
     link.setColor(QPalette::WindowText, Qt::blue);
     fUi->edInternet->setPalette(link);

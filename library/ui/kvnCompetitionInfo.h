@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kvnForm.h"
+
 #include <QDialog>
 
 #include <memory>
@@ -16,7 +18,7 @@ namespace kvn {
 
 class TOrvAbstractObject;
 
-class TKvnFCompetitionInfo : public QDialog {
+class TKvnFCompetitionInfo : public TKvnFormDialog {
     Q_OBJECT
 
 public:

@@ -140,9 +140,11 @@ void SelectLanguage(QListWidget& list, int index)
     list.setCurrentRow(row);
 }
 
-TkvnFLangSelect::TkvnFLangSelect(QWidget* parent) : QDialog(parent), fUi(std::make_unique<Ui::TkvnFLangSelect>())
+TkvnFLangSelect::TkvnFLangSelect(QWidget* parent) : TKvnFormDialog(parent), fUi(std::make_unique<Ui::TkvnFLangSelect>())
 {
     fUi->setupUi(this);
+    Form().SetAutoSave(false);
+    Form().FormLoaded();
     // A fixed border with a caption but without system buttons.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(size());

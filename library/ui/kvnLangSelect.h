@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kvnForm.h"
+
 #include <QDialog>
 #include <QList>
 #include <QPixmap>
@@ -24,7 +26,7 @@ inline constexpr int kLanguageFlagHeight = 12;
 // The flag picture of a language index (0 to 23); a null pixmap for other indexes.
 QPixmap LanguageFlag(int index);
 
-class TkvnFLangSelect : public QDialog {
+class TkvnFLangSelect : public TKvnFormDialog {
     Q_OBJECT
 
 public:

@@ -44,9 +44,12 @@ QString FromUtf8(const std::string& text)
 } // namespace
 
 TKvnStatusDlg::TKvnStatusDlg(QWidget* owner, int lineCount, bool withAbort)
-    : QDialog(owner), fUi(std::make_unique<Ui::TKvnStatusDlg>()), fPreviousForm(QApplication::activeWindow())
+    : TKvnFormDialog(owner), fUi(std::make_unique<Ui::TKvnStatusDlg>()), fPreviousForm(QApplication::activeWindow())
 {
     fUi->setupUi(this);
+    // Its size follows the number of lines; a stored placement would only fight that.
+    Form().SetAutoSave(false);
+    Form().FormLoaded();
     // A fixed border with a caption but without system buttons.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setWindowTitle(FromUtf8(ApplicationTitle()));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kvnForm.h"
+
 #include <QDialog>
 #include <QPointer>
 #include <QTimer>
@@ -27,7 +29,7 @@ class TKvnStatusDlg;
 // A long job: reports its progress with SetLine and polls CheckAborted at points of its choosing.
 using TStatusJob = std::function<void(TKvnStatusDlg&)>;
 
-class TKvnStatusDlg : public QDialog {
+class TKvnStatusDlg : public TKvnFormDialog {
     Q_OBJECT
 
 public:

@@ -39,7 +39,7 @@ std::string Runs(std::string_view rtf)
 
 std::string HelpFile(const std::string& name)
 {
-    return std::string(VELTRO_TEST_DATA) + "/../../resources/help/" + name;
+    return std::string(VELTRO_SOURCE_DIR) + "/resources/help/" + name;
 }
 
 } // namespace

@@ -1,0 +1,53 @@
+// Writes the texts of the program's windows as form sections, one file per window class, the way the program's
+// export mode does; the German form sections of the language files are made with it.
+//
+//     QT_QPA_PLATFORM=offscreen build-debug/tools/form_texts /tmp/forms/
+
+#include "kvnCompetitionInfo.h"
+#include "kvnLanguage.h"
+#include "kvnLanguageForms.h"
+#include "ui_TfrmView.h"
+
+#include <QApplication>
+#include <QMainWindow>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+bool Export(const kvn::TLanguage& language, QWidget& window, const std::string& className)
+{
+    if (kvn::ExportFormTexts(language, window, className)) {
+        std::printf("%s%s.txt\n", language.ExportDir().c_str(), className.c_str());
+        return true;
+    }
+    std::fprintf(stderr, "form_texts: %s%s.txt exists already or cannot be written\n", language.ExportDir().c_str(),
+                 className.c_str());
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: form_texts FOLDER/\n");
+        return 2;
+    }
+    QApplication application(argc, argv);
+    kvn::TLanguage language;
+    std::string folder = argv[1];
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    language.SetExportDir(folder);
+
+    // The main window as its design data build it, before the program fills in anything of its own.
+    QMainWindow main;
+    Ui::TfrmView view;
+    view.setupUi(&main);
+    kvn::TKvnFCompetitionInfo competitionInfo;
+
+    bool written = Export(language, main, "TfrmView");
+    written = Export(language, competitionInfo, kvn::FormClassName(competitionInfo)) && written;
+    return written ? 0 : 1;
+}
