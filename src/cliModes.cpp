@@ -1,8 +1,12 @@
 #include "cliModes.h"
 
+#include "kvnStrings.h"
 #include "orvDump.h"
 #include "orvParser.h"
 #include "orvida.h"
+#include "treeExport.h"
+
+#include <algorithm>
 
 namespace veltro {
 
@@ -58,11 +62,67 @@ int RunDump(const std::string& fileName, std::ostream& out)
     return loaded->Messages.Errors.empty() ? esOk : esFileHasErrors;
 }
 
+namespace {
+
+// Reads the arguments of --list (one file) or --copy (a node and a file) with their options in any order; false
+// with a message for anything else.
+bool ReadTreeExportArguments(const std::vector<std::string>& arguments, TTreeExportRequest& request,
+                             std::string& message)
+{
+    bool copy = arguments[0] == "--copy";
+    std::vector<std::string> positional;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        bool hasValue = i + 1 < arguments.size();
+        if (argument == "--competition") {
+            if (!hasValue || !kvn::TryStrToInt(arguments[i + 1], request.Competition) || request.Competition < 1) {
+                message = "--competition needs a number from 1";
+                return false;
+            }
+            ++i;
+        } else if (argument == "--language") {
+            if (!hasValue || arguments[i + 1].empty()) {
+                message = "--language needs a language code";
+                return false;
+            }
+            request.Language = arguments[++i];
+        } else if (copy && argument == "--splits") {
+            request.Copy.Splits = true;
+        } else if (copy && argument == "--only-valid") {
+            request.Copy.OnlyValid = true;
+        } else if (argument.rfind("--", 0) == 0) {
+            message = "unknown option " + argument + " for " + arguments[0];
+            return false;
+        } else {
+            positional.push_back(argument);
+        }
+    }
+    if (positional.size() != (copy ? 2u : 1u)) {
+        message = copy ? "--copy needs a node and a file" : "--list needs a file";
+        return false;
+    }
+    if (copy)
+        request.What = positional[0];
+    request.FileName = positional.back();
+    return true;
+}
+
+} // namespace
+
 std::string UsageText()
 {
     return "Usage: veltro [FILE]\n"
            "       veltro --check FILE   read FILE, print its errors, warnings and a summary\n"
            "       veltro --dump FILE    print the element tree of FILE as read, then its messages\n"
+           "       veltro --list FILE [OPTIONS]\n"
+           "                             print the competitions and both trees of a competition, one node a line,\n"
+           "                             indented by one tab per level\n"
+           "       veltro --copy WHAT FILE [OPTIONS] [--splits] [--only-valid]\n"
+           "                             print the text that the copy command puts on the clipboard for one node:\n"
+           "                             WHAT is event:NUM (the event with that number), event:NUM/K (its K-th age\n"
+           "                             group), participant:TEXT (the athlete or relay team of that text) or\n"
+           "                             participant:CLUB/TEXT (the one of that club)\n"
+           "         OPTIONS: --competition N (from 1, default 1), --language CODE (us, de, ...)\n"
            "       veltro --version\n";
 }
 
@@ -82,6 +142,23 @@ int RunCommandLineMode(const std::vector<std::string>& arguments, std::ostream& 
     }
     if ((mode == "--check" || mode == "--dump") && arguments.size() == 2)
         return mode == "--check" ? RunCheck(arguments[1], out) : RunDump(arguments[1], out);
+    // The options of --list and --copy may also stand before the mode.
+    auto treeMode = std::find_if(arguments.begin(), arguments.end(), [](const std::string& argument) {
+        return argument == "--list" || argument == "--copy";
+    });
+    if (treeMode != arguments.end()) {
+        std::vector<std::string> ordered{*treeMode};
+        for (auto argument = arguments.begin(); argument != arguments.end(); ++argument)
+            if (argument != treeMode)
+                ordered.push_back(*argument);
+        TTreeExportRequest request;
+        std::string message;
+        if (!ReadTreeExportArguments(ordered, request, message)) {
+            err << "veltro: " << message << "\n" << UsageText();
+            return esUsage;
+        }
+        return ordered[0] == "--list" ? RunList(request, out, err) : RunCopy(request, out, err);
+    }
     err << "veltro: unknown or incomplete command line\n" << UsageText();
     return esUsage;
 }

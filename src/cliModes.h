@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-// Command-line modes that need no display: checking a file and dumping its element tree.
+// Command-line modes that need no display: checking a file, dumping its element tree, and listing its trees or
+// printing the copy text of one node for scripts and spreadsheets.
 
 namespace veltro {
 

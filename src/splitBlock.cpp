@@ -36,25 +36,6 @@ TTextFlags SplitStyle(const TOrvDataElement& split)
     return split.TimeStatus() == 3 ? tfRight : tfRight | tfItalic;
 }
 
-std::string Bracketed(TSwimTime difference)
-{
-    return "(" + Trim(SwimTimeToStr(difference, true)) + ")";
-}
-
-std::vector<const TOrvDataElement*> SortedSplits(const TOrvAbstractObject* splits)
-{
-    std::vector<const TOrvDataElement*> sorted;
-    if (!splits)
-        return sorted;
-    for (const TOrvAbstractElement* child : *splits)
-        if (const TOrvDataElement* split = child->AsData(); split && child->Kind() == otSPLIT)
-            sorted.push_back(split);
-    std::stable_sort(sorted.begin(), sorted.end(), [](const TOrvDataElement* a, const TOrvDataElement* b) {
-        return OrvTextToInt(a->AttributeValue(ovaDIS)) < OrvTextToInt(b->AttributeValue(ovaDIS));
-    });
-    return sorted;
-}
-
 // Splits in two columns: the first half (rounded up) on the left, the rest on the right; each with the difference
 // to the split before it, running on from the left column into the right.
 void DrawSplitColumns(const TBlockLayout& layout, const std::vector<const TOrvDataElement*>& splits, int nameLeft,
@@ -92,13 +73,7 @@ void DrawRelayMembers(const TBlockLayout& layout, const TOrvAbstractObject& posi
 {
     int legCount = event.ChildInt(otDISCNT);
     long long legDistance = event.ChildInt(otDIS);
-    std::map<int, const TOrvAbstractObject*> legs;
-    for (const TOrvAbstractElement* child : positions) {
-        const TOrvAbstractObject* position = child->AsObject();
-        int number = position ? position->ChildInt(otNUM) : 0;
-        if (position && number >= 1 && number <= legCount)
-            legs[number - 1] = position;
-    }
+    std::map<int, const TOrvAbstractObject*> legs = RelayLegs(positions, legCount);
     const int width = layout.NameWidth;
     const long long total = legDistance * legCount;
     TSwimTime previous = 0;
@@ -143,6 +118,47 @@ const TOrvAbstractObject* CollectionChild(const TOrvAbstractObject& owner, TOrvT
 
 } // namespace
 
+std::vector<const TOrvDataElement*> SortedSplits(const TOrvAbstractObject* splits)
+{
+    std::vector<const TOrvDataElement*> sorted;
+    if (!splits)
+        return sorted;
+    for (const TOrvAbstractElement* child : *splits)
+        if (const TOrvDataElement* split = child->AsData(); split && child->Kind() == otSPLIT)
+            sorted.push_back(split);
+    std::stable_sort(sorted.begin(), sorted.end(), [](const TOrvDataElement* a, const TOrvDataElement* b) {
+        return OrvTextToInt(a->AttributeValue(ovaDIS)) < OrvTextToInt(b->AttributeValue(ovaDIS));
+    });
+    return sorted;
+}
+
+std::map<int, const TOrvAbstractObject*> RelayLegs(const TOrvAbstractObject& positions, int legCount)
+{
+    std::map<int, const TOrvAbstractObject*> legs;
+    for (const TOrvAbstractElement* child : positions) {
+        const TOrvAbstractObject* position = child->AsObject();
+        int number = position ? position->ChildInt(otNUM) : 0;
+        if (position && number >= 1 && number <= legCount)
+            legs[number - 1] = position;
+    }
+    return legs;
+}
+
+long long RelayStepLength(const TOrvAbstractObject* positions, const TOrvAbstractObject* event,
+                          const TOrvida& document)
+{
+    long long poolLength = document.Competition() ? document.Competition()->ChildInt(otPL) : 0;
+    if (!positions || !event || poolLength <= 0 || event->ChildInt(otDIS) <= 0 || event->ChildInt(otDISCNT) <= 0)
+        return 0;
+    long long steps = static_cast<long long>(event->ChildInt(otDIS)) * event->ChildInt(otDISCNT) / poolLength;
+    return steps <= kMostRelaySteps ? poolLength : 0;
+}
+
+std::string Bracketed(TSwimTime difference)
+{
+    return "(" + Trim(SwimTimeToStr(difference, true)) + ")";
+}
+
 void DrawSplitBlock(TkvnPaintBox& box, const TOrvAbstractObject& item, int timeRight, int nameLeft, int& y,
                     const TOrvAbstractObject* event, const TOrvida& document)
 {
@@ -151,12 +167,8 @@ void DrawSplitBlock(TkvnPaintBox& box, const TOrvAbstractObject& item, int timeR
     const TOrvAbstractObject* positions = CollectionChild(item, otPOSITIONS);
     if (splits || positions) {
         TBlockLayout layout{box, document, std::min(220, std::max(160, timeRight - nameLeft - 137))};
-        long long poolLength = document.Competition() ? document.Competition()->ChildInt(otPL) : 0;
-        bool relayLayoutWorks = positions && event && poolLength > 0 && event->ChildInt(otDIS) > 0 &&
-                                event->ChildInt(otDISCNT) > 0 &&
-                                static_cast<long long>(event->ChildInt(otDIS)) * event->ChildInt(otDISCNT) / poolLength <=
-                                    kMostRelaySteps;
-        if (relayLayoutWorks)
+        long long poolLength = RelayStepLength(positions, event, document);
+        if (poolLength > 0)
             DrawRelayMembers(layout, *positions, splits, *event, poolLength, nameLeft, y);
         else
             DrawSplitColumns(layout, SortedSplits(splits), nameLeft, y);

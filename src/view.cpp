@@ -1,5 +1,6 @@
 #include "view.h"
 
+#include "expClipboard.h"
 #include "kvnCompetitionInfo.h"
 #include "kvnFlags.h"
 #include "kvnIniFiles.h"
@@ -16,6 +17,7 @@
 #include "listHeader.h"
 #include "orvida.h"
 #include "participantsBrowser.h"
+#include "search.h"
 #include "startup.h"
 #include "ui_TfrmView.h"
 
@@ -52,10 +54,17 @@ int TagOf(const QAction* action)
 } // namespace
 
 TfrmView::TfrmView(std::vector<std::string> arguments, QWidget* parent)
-    : QMainWindow(parent), fUi(std::make_unique<Ui::TfrmView>()), fDocument(std::make_unique<TOrvida>()),
+    : TKvnFormMainWindow(parent), fUi(std::make_unique<Ui::TfrmView>()), fDocument(std::make_unique<TOrvida>()),
       fArguments(std::move(arguments))
 {
     fUi->setupUi(this);
+    // Translated and given its accelerators before the program adds texts of its own (help text, competitions).
+    Form().FormLoaded();
+    SetHelpHandler([this](QWidget&, int) {
+        ShowPage(pgHelp);
+        raise();
+        activateWindow();
+    });
     GetLanguage().SetOnChange([this](TLanguage&) { OnLanguageChange(); });
     // Hints of menus and tool buttons appear in the status bar, which shows one text at a time.
     statusBar()->setSizeGripEnabled(true);
@@ -76,6 +85,7 @@ TfrmView::TfrmView(std::vector<std::string> arguments, QWidget* parent)
     fUi->pbClubs->setFont(listFont);
 
     CreateBrowsers();
+    fSearch = std::make_unique<TParticipantSearch>(*this);
     ConnectCommands();
     RestoreSettings();
 
@@ -86,6 +96,7 @@ TfrmView::TfrmView(std::vector<std::string> arguments, QWidget* parent)
 
 TfrmView::~TfrmView()
 {
+    SetHelpHandler(nullptr);
     GetLanguage().SetOnChange({});
 }
 
@@ -150,6 +161,8 @@ void TfrmView::ConnectCommands()
     connect(fUi->acRegister, &QAction::triggered, this, &TfrmView::RegisterExtensions);
     connect(fUi->acQuillon, &QAction::triggered, this, &TfrmView::OpenInQuillon);
     connect(fUi->acShowHelp, &QAction::triggered, this, [this] { ShowPage(pgHelp); });
+    connect(fUi->acSearch, &QAction::triggered, this, [this] { fSearch->Start(); });
+    connect(fUi->acCopy, &QAction::triggered, this, [this] { CopyShownList(*this); });
     connect(fUi->btnEvHelp, &QPushButton::clicked, this, [this] { ShowPage(pgHelp); });
     connect(fUi->btnTnHelp, &QPushButton::clicked, this, [this] { ShowPage(pgHelp); });
     connect(fUi->btnEvParticipants, &QPushButton::clicked, this, [this] { ShowPage(pgParticipants); });
@@ -394,6 +407,7 @@ void TfrmView::RestoreSettings()
 {
     TKvnIniFile& settings = SettingsFile();
     fOpenPath = settings.ReadString(kMain, "openPath", "");
+    fSearch->ReadPosition(settings, kMain);
     int page = settings.ReadInteger(kMain, "pgcMain", pgHelp);
     ShowPage(std::clamp(page, 0, fUi->PgcMain->count() - 1));
     fUi->splEvents->setSizes({settings.ReadInteger(kMain, "trvEvents", 300), 500});
@@ -411,6 +425,7 @@ void TfrmView::SaveSettings() const
     TKvnIniFile& settings = SettingsFile();
     if (fOpenPathChosen)
         settings.WriteString(kMain, "openPath", fOpenPath);
+    fSearch->WritePosition(settings, kMain);
     settings.WriteInteger(kMain, "pgcMain", fUi->PgcMain->currentIndex());
     settings.WriteInteger(kMain, "trvEvents", fUi->splEvents->sizes().value(0));
     settings.WriteInteger(kMain, "trvClubs", fUi->splClubs->sizes().value(0));
@@ -424,7 +439,7 @@ void TfrmView::SaveSettings() const
 
 void TfrmView::showEvent(QShowEvent* event)
 {
-    QMainWindow::showEvent(event);
+    TKvnFormMainWindow::showEvent(event);
     if (fShownOnce)
         return;
     fShownOnce = true;
@@ -454,7 +469,7 @@ void TfrmView::closeEvent(QCloseEvent* event)
         // The window still closes; the user learns that the settings could not be kept.
         ShowMessageBox(failure.what(), true, false);
     }
-    QMainWindow::closeEvent(event);
+    TKvnFormMainWindow::closeEvent(event);
 }
 
 } // namespace veltro

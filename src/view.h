@@ -1,6 +1,7 @@
 #pragma once
 
 #include "eventsBrowser.h"
+#include "kvnForm.h"
 
 #include <QMainWindow>
 #include <QPixmap>
@@ -23,11 +24,12 @@ class TOrvida;
 namespace veltro {
 
 class TParticipantsBrowser;
+class TParticipantSearch;
 
 // The main window: opens a result file into the one document, lists its competitions, and shows the chosen one
 // on the events page and the participants page. The browsers hold the logic; this class wires them to the widgets
 // and the commands.
-class TfrmView : public QMainWindow {
+class TfrmView : public kvn::TKvnFormMainWindow {
     Q_OBJECT
 
 public:
@@ -55,10 +57,11 @@ public:
     // Hands the file to Quillon and closes the viewer.
     void OpenInQuillon();
 
-    Ui::TfrmView& Form() { return *fUi; }
+    Ui::TfrmView& Widgets() { return *fUi; }
     kvn::TOrvida& Document() { return *fDocument; }
     TEventsBrowser& Events() { return *fEvents; }
     TParticipantsBrowser& Participants() { return *fParticipants; }
+    TParticipantSearch& Search() { return *fSearch; }
     QComboBox& Competitions() { return *fCompetitions; }
     const std::string& CurrentFile() const { return fCurrentFile; }
     // Actions carrying the tag (1: a file is open; 2: a list is shown; 0: always).
@@ -91,6 +94,7 @@ private:
     std::unique_ptr<kvn::TOrvida> fDocument;
     std::unique_ptr<TEventsBrowser> fEvents;
     std::unique_ptr<TParticipantsBrowser> fParticipants;
+    std::unique_ptr<TParticipantSearch> fSearch;
     QComboBox* fCompetitions = nullptr;
     QList<QPixmap> fImages;
     std::vector<std::string> fNations;

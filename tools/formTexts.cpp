@@ -4,6 +4,9 @@
 //     QT_QPA_PLATFORM=offscreen build-debug/tools/form_texts /tmp/forms/
 
 #include "kvnCompetitionInfo.h"
+#include "kvnLangSelect.h"
+#include "kvnStatus.h"
+#include "search.h"
 #include "kvnLanguage.h"
 #include "kvnLanguageForms.h"
 #include "ui_TfrmView.h"
@@ -47,7 +50,12 @@ int main(int argc, char* argv[])
     view.setupUi(&main);
     kvn::TKvnFCompetitionInfo competitionInfo;
 
+    kvn::TkvnFLangSelect languageSelection;
+    kvn::TKvnStatusDlg status(nullptr, 3, true);
+    veltro::TSearchDialog search;
+
     bool written = Export(language, main, "TfrmView");
-    written = Export(language, competitionInfo, kvn::FormClassName(competitionInfo)) && written;
+    for (QWidget* window : std::initializer_list<QWidget*>{&competitionInfo, &languageSelection, &status, &search})
+        written = Export(language, *window, kvn::FormClassName(*window)) && written;
     return written ? 0 : 1;
 }

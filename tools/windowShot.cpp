@@ -1,7 +1,7 @@
 // Takes a picture of the main window for the documentation: opens a result file, shows the first event whose
 // results carry split times, with splits switched on, and saves the window as a PNG file.
 //
-//     xvfb-run -a build-release/tools/window_shot samples/sample-meet.ovz docs/main-window.png
+//     xvfb-run -a build-release/tools/window_shot samples/sample-meet.ovz docs/main-window.png [LANGUAGE-CODE]
 
 #include "eventsBrowser.h"
 #include "kvnIniFiles.h"
@@ -31,7 +31,7 @@ bool HasSplits(const veltro::TResultLists::TList* list)
 
 QTreeWidgetItem* FirstEventWithSplits(veltro::TfrmView& window)
 {
-    QTreeWidget* tree = window.Form().TrvEvents;
+    QTreeWidget* tree = window.Widgets().TrvEvents;
     for (int session = 0; session < tree->topLevelItemCount(); ++session) {
         QTreeWidgetItem* sessionNode = tree->topLevelItem(session);
         for (int event = 0; event < sessionNode->childCount(); ++event) {
@@ -49,9 +49,18 @@ QTreeWidgetItem* FirstEventWithSplits(veltro::TfrmView& window)
 
 int main(int argc, char* argv[])
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: window_shot RESULTFILE OUTPUT.png\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: window_shot RESULTFILE OUTPUT.png [LANGUAGE-CODE]\n");
         return 2;
+    }
+    int language = 3;
+    if (argc == 4) {
+        for (language = 0; language < kvn::kAutoLanguage && kvn::LanguageCode(language) != argv[3]; ++language) {
+        }
+        if (language == kvn::kAutoLanguage) {
+            std::fprintf(stderr, "window_shot: unknown language code %s\n", argv[3]);
+            return 2;
+        }
     }
     QApplication application(argc, argv);
     kvn::SetExecutablePath(VELTRO_EXE); // the program's folder holds the language and help files
@@ -60,7 +69,7 @@ int main(int argc, char* argv[])
     std::filesystem::remove(settings);
     kvn::SetSettingsFilePath(settings.string());
     kvn::SettingsFile().WriteBool("Files", "AskRegExtension", false);
-    kvn::GetLanguage().LoadLanguage(3, false);
+    kvn::GetLanguage().LoadLanguage(language, false);
     kvn::LoadVocabulary();
 
     veltro::TfrmView window({argv[1]});
@@ -68,16 +77,16 @@ int main(int argc, char* argv[])
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
         return 1;
-    window.Form().PgcMain->setCurrentIndex(veltro::TfrmView::pgEvents);
-    window.Form().chkEvSplit->setChecked(true);
+    window.Widgets().PgcMain->setCurrentIndex(veltro::TfrmView::pgEvents);
+    window.Widgets().chkEvSplit->setChecked(true);
     QTreeWidgetItem* node = FirstEventWithSplits(window);
     if (!node) {
         std::fprintf(stderr, "window_shot: no event with split times in %s\n", argv[1]);
         return 1;
     }
-    window.Form().TrvEvents->expandAll();
-    window.Form().TrvEvents->setCurrentItem(node);
-    window.Form().TrvEvents->scrollToItem(node);
+    window.Widgets().TrvEvents->expandAll();
+    window.Widgets().TrvEvents->setCurrentItem(node);
+    window.Widgets().TrvEvents->scrollToItem(node);
     QTest::qWait(300);
     bool saved = window.grab().save(QString::fromLocal8Bit(argv[2]), "PNG");
     std::filesystem::remove(settings);

@@ -173,3 +173,141 @@ TEST_F(CommandLine, CheckOpensZipAndScrambledContainers)
     EXPECT_EQ(run.Status, 0) << run.Output;
     EXPECT_NE(run.Output.find("1 competitions, "), std::string::npos) << run.Output;
 }
+
+namespace {
+
+// Runs the veltro executable and collects standard output and standard error together; the shell comment drops
+// the redirection of standard error that RunVeltro appends.
+TRunResult RunVeltroWithMessages(const std::string& arguments)
+{
+    return RunVeltro(arguments + " 2>&1 #");
+}
+
+// Two competitions; the first with an event, an event with two age groups, and one club of the nation GER.
+const char* const kTreeMeet =
+    "<ORVIDA><VERSION>01.10.0000</VERSION><COMPETITIONS>"
+    "<COMPETITION><NAME>Spring Meet</NAME><PLACE>Bern</PLACE><PL>50</PL><PM>m</PM><PERIODS><PERIOD><NUM>1</NUM>"
+    "<DATE>20240601</DATE><EVENTS>"
+    "<EVENT id=\"1\"><NUM>1</NUM><DIS>100</DIS><STR>F</STR><SEX>M</SEX></EVENT>"
+    "<EVENT id=\"2\"><NUM>2</NUM><DIS>50</DIS><STR>F</STR><SEX>M</SEX><CATS><CAT id=\"1\"><MIN>2000</MIN></CAT>"
+    "<CAT id=\"2\"><MIN>1980</MIN><MAX>1999</MAX></CAT></CATS></EVENT>"
+    "</EVENTS></PERIOD></PERIODS><CLUBS><CLUB><NAME>SV Nord</NAME><NATION>GER</NATION><PERSONS>"
+    "<PERSON id=\"1\"><NAME>Muster</NAME><FNAME>Hans</FNAME><YOB>1987</YOB><RESULTS>"
+    "<RESULT><EID>1</EID><RANK>1</RANK><TIME>V00:00:58.12</TIME></RESULT>"
+    "<RESULT><EID>2</EID><CID>2</CID><RANK>2</RANK><TIME>V00:00:27.50</TIME></RESULT></RESULTS></PERSON>"
+    "<PERSON id=\"2\"><NAME>Keller</NAME><FNAME>Eva</FNAME><YOB>2003</YOB><RESULTS>"
+    "<RESULT><EID>1</EID><TIME>I00:01:05.00</TIME></RESULT></RESULTS></PERSON>"
+    "</PERSONS></CLUB></CLUBS></COMPETITION>"
+    "<COMPETITION><NAME>Autumn Meet</NAME><PLACE>Genf</PLACE><PL>25</PL><PM>m</PM><PERIODS><PERIOD><NUM>1</NUM>"
+    "<DATE>20241001</DATE><EVENTS><EVENT id=\"7\"><NUM>7</NUM><DIS>200</DIS><STR>F</STR><SEX>F</SEX></EVENT>"
+    "</EVENTS></PERIOD></PERIODS></COMPETITION></COMPETITIONS></ORVIDA>";
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+} // namespace
+
+TEST_F(CommandLine, ListPrintsTheCompetitionsAndBothTreesIndentedByLevel)
+{
+    std::string path = Write("tree.ovf", kTreeMeet);
+    TRunResult run = RunVeltro("--list '" + path + "' --language us");
+    ASSERT_EQ(run.Status, 0) << run.Output;
+    std::vector<std::string> lines = Lines(run.Output);
+    ASSERT_EQ(lines.size(), 15u) << run.Output;
+    EXPECT_EQ(lines[0], "Competitions:");
+    EXPECT_EQ(lines[1], "1\tSpring Meet,  Bern   ( 50 m )");
+    EXPECT_EQ(lines[2], "2\tAutumn Meet,  Genf   ( 25 m )");
+    EXPECT_EQ(lines[3], "Events of competition 1:");
+    EXPECT_EQ(lines[4].rfind("No. 1  -  ", 0), 0u) << lines[4]; // the session, with its date
+    EXPECT_EQ(lines[5], "\tNo. 1 - 100m Freestyle Men");
+    EXPECT_EQ(lines[6], "\tNo. 2 - 50m Freestyle Men");
+    EXPECT_EQ(lines[7].rfind("\t\t", 0), 0u);
+    EXPECT_NE(lines[7][2], '\t');
+    EXPECT_EQ(lines[8].rfind("\t\t", 0), 0u);
+    EXPECT_EQ(lines[9], "Participants of competition 1:");
+    EXPECT_EQ(lines[10], "GER");
+    EXPECT_EQ(lines[11], "\tSV Nord");
+    EXPECT_EQ(lines[12], "\t\tKeller Eva, 03");
+    EXPECT_EQ(lines[13], "\t\tMuster Hans, 87");
+    EXPECT_NE(lines[14][0], '\t'); // the group of clubs without nation, which the tree always has
+
+    TRunResult second = RunVeltro("--language us --list '" + path + "' --competition 2");
+    ASSERT_EQ(second.Status, 0);
+    EXPECT_NE(second.Output.find("Events of competition 2:\n"), std::string::npos);
+    EXPECT_NE(second.Output.find("\tNo. 7 - 200m Freestyle Women\n"), std::string::npos) << second.Output;
+    EXPECT_EQ(second.Output.find("Muster"), std::string::npos);
+}
+
+TEST_F(CommandLine, CopyPrintsTheListOfAnEventAnAgeGroupOrAParticipant)
+{
+    std::string path = "'" + Write("tree.ovf", kTreeMeet) + "'";
+    TRunResult event = RunVeltro("--copy event:1 " + path + " --language us");
+    ASSERT_EQ(event.Status, 0);
+    EXPECT_EQ(event.Output, "No. 1 - 100m Freestyle Men\r\n"
+                            "\t1.\tMuster Hans, 87\tSV Nord\t   58.12\r\n"
+                            "\t\tKeller Eva, 03\tSV Nord\r\n");
+    EXPECT_EQ(RunVeltro("--copy event:1 " + path + " --language us --only-valid").Output,
+              "No. 1 - 100m Freestyle Men\r\n"
+              "\t1.\tMuster Hans, 87\tSV Nord\t   58.12\r\n");
+
+    // Age groups count from 1 in the order of the tree, which puts the older one (MIN 1980) first.
+    TRunResult group = RunVeltro("--copy event:2/1 " + path + " --language us");
+    ASSERT_EQ(group.Status, 0);
+    EXPECT_EQ(group.Output.rfind("No. 2 - 50m Freestyle Men, ", 0), 0u) << group.Output;
+    std::string line = "\r\n\t2.\tMuster Hans, 87\tSV Nord\t   27.50\r\n";
+    EXPECT_EQ(group.Output.substr(group.Output.size() - line.size()), line) << group.Output;
+    TRunResult empty = RunVeltro("--copy event:2/2 " + path + " --language us");
+    EXPECT_EQ(std::count(empty.Output.begin(), empty.Output.end(), '\n'), 1) << empty.Output;
+
+    TRunResult person = RunVeltro("--copy 'participant:Muster Hans, 87' " + path + " --language us");
+    ASSERT_EQ(person.Status, 0);
+    EXPECT_EQ(person.Output.rfind("Muster Hans, 87\r\n\t1\t100m Freestyle\t\t   58.12\t1.\r\n\t2\t50m Freestyle\t", 0),
+              0u)
+        << person.Output;
+    // The same with the club named, and with the quotes a shell would have left.
+    EXPECT_EQ(RunVeltro("--copy 'participant:SV Nord/Muster Hans, 87' " + path + " --language us").Output,
+              person.Output);
+    EXPECT_EQ(RunVeltro("--copy 'participant:\"Muster Hans, 87\"' " + path + " --language us").Output, person.Output);
+}
+
+TEST_F(CommandLine, ListAndCopyRefuseUnknownNodesFilesAndOptions)
+{
+    std::string path = "'" + Write("tree.ovf", kTreeMeet) + "'";
+    struct TCase {
+        std::string Arguments;
+        std::string Message;
+    };
+    const TCase cases[] = {
+        {"--list '" + (fDir / "missing.ovf").string() + "'", "cannot open the file"},
+        {"--copy event:1 '" + (fDir / "missing.ovf").string() + "'", "cannot open the file"},
+        {"--copy event:9 " + path, "has no event 9"},
+        {"--copy event:2/3 " + path, "has no age group 3 in event 2"},
+        {"--copy event:two " + path, "names no event"},
+        {"--copy 'participant:Nobody, 99' " + path, "has no athlete or relay team"},
+        {"--copy 'participant:SV Nord' " + path, "a nation or club has that name"},
+        {"--copy club:1 " + path, "names no node"},
+        {"--list " + path + " --competition 3", "there is no competition 3"},
+        {"--list " + path + " --competition 0", "--competition needs a number from 1"},
+        {"--list " + path + " --language zz", "unknown language code"},
+        {"--list " + path + " --splits", "unknown option --splits"},
+        {"--copy event:1", "--copy needs a node and a file"},
+        {"--list", "--list needs a file"},
+    };
+    for (const TCase& test : cases) {
+        TRunResult run = RunVeltroWithMessages(test.Arguments);
+        EXPECT_EQ(run.Status, 2) << test.Arguments;
+        EXPECT_NE(run.Output.find(test.Message), std::string::npos) << test.Arguments << "\n" << run.Output;
+    }
+
+    std::string broken =
+        Write("broken.ovf", "<ORVIDA>\n<VERSION>01.10.0000</VERSION>\n<EVENTS><CLUB/></EVENTS>\n</ORVIDA>");
+    TRunResult run = RunVeltroWithMessages("--list '" + broken + "'");
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Output.find("Unallowed tag in collection"), std::string::npos) << run.Output;
+}

@@ -21,7 +21,8 @@ TProgramFolder::TProgramFolder()
         throw std::runtime_error("cannot create a temporary folder");
     fPath = pattern;
     fSavedExecutable = kvn::ExecutablePath();
-    std::filesystem::copy_file(std::string(VELTRO_SOURCE_DIR) + "/resources/lang/veltro.xus", fPath / "veltro.xus");
+    for (const char* language : {"veltro.xus", "veltro.xde"})
+        std::filesystem::copy_file(std::string(VELTRO_SOURCE_DIR) + "/resources/lang/" + language, fPath / language);
     std::filesystem::copy_file(std::string(VELTRO_SOURCE_DIR) + "/resources/help/veltrous.rtf", fPath / "veltrous.rtf");
     kvn::SetExecutablePath((fPath / "veltro").string());
     kvn::SetSettingsFilePath((fPath / "veltro.INI").string());

@@ -54,7 +54,7 @@ class MainWindow : public ::testing::Test {
 protected:
     void SetUp() override { fWindow = std::make_unique<TfrmView>(); }
 
-    Ui::TfrmView& Form() { return fWindow->Form(); }
+    Ui::TfrmView& Form() { return fWindow->Widgets(); }
 
     bool TagEnabled(int tag)
     {
@@ -190,11 +190,11 @@ TEST_F(MainWindow, SettingsAreWrittenAndReadBack)
     EXPECT_EQ(SettingsFile().ReadInteger("main", "hcEvents1", -1), 200);
 
     TfrmView reopened;
-    EXPECT_EQ(reopened.Form().PgcMain->currentIndex(), TfrmView::pgParticipants);
-    EXPECT_TRUE(reopened.Form().chkEvSplit->isChecked());
-    EXPECT_FALSE(reopened.Form().chkEvOnlyValids->isChecked());
-    EXPECT_TRUE(reopened.Form().chkTnOnlyValids->isChecked());
-    EXPECT_EQ(reopened.Form().hcEvents->sectionSize(1), 200);
+    EXPECT_EQ(reopened.Widgets().PgcMain->currentIndex(), TfrmView::pgParticipants);
+    EXPECT_TRUE(reopened.Widgets().chkEvSplit->isChecked());
+    EXPECT_FALSE(reopened.Widgets().chkEvOnlyValids->isChecked());
+    EXPECT_TRUE(reopened.Widgets().chkTnOnlyValids->isChecked());
+    EXPECT_EQ(reopened.Widgets().hcEvents->sectionSize(1), 200);
 }
 
 TEST_F(MainWindow, OutOfRangePageSettingShowsTheLastPage)
@@ -202,7 +202,7 @@ TEST_F(MainWindow, OutOfRangePageSettingShowsTheLastPage)
     fWindow.reset();
     SettingsFile().WriteInteger("main", "pgcMain", 7);
     TfrmView window;
-    EXPECT_EQ(window.Form().PgcMain->currentIndex(), TfrmView::pgHelp);
+    EXPECT_EQ(window.Widgets().PgcMain->currentIndex(), TfrmView::pgHelp);
 }
 
 TEST_F(MainWindow, ProgressIsShownInHundreds)
@@ -233,4 +233,18 @@ TEST_F(MainWindow, CommandLineFileOpensWhenShown)
     TfrmView exporting({"$" + fFolder.Path().string()});
     exporting.show();
     EXPECT_EQ(exporting.Competitions().count(), 0);
+}
+
+TEST_F(MainWindow, SwitchingTheLanguageTranslatesTheWindowAndBack)
+{
+    fWindow->LoadFile(GeneratedMeet(1));
+    auto caption = [](const QAction* action) { return action->text().remove('&').toStdString(); };
+    EXPECT_EQ(caption(Form().acOpen), "Open...");
+    ASSERT_TRUE(GetLanguage().LoadLanguage(1, true));
+    EXPECT_EQ(caption(Form().acOpen), "Öffnen...");
+    EXPECT_EQ(Form().hcEvents->Caption(2), GetLanguage().GetText("V", 30));
+    EXPECT_EQ(Form().PgcMain->tabText(TfrmView::pgEvents).remove('&').toStdString(), "Wettkämpfe");
+    ASSERT_TRUE(GetLanguage().LoadLanguage(3, true));
+    EXPECT_EQ(caption(Form().acOpen), "Open...");
+    EXPECT_EQ(Form().hcEvents->Caption(2), "Club");
 }
