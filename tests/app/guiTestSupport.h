@@ -1,10 +1,12 @@
 #pragma once
 
+#include "kvnMessages.h"
 #include "orvida.h"
 
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 // Shared ground of the window tests: an offscreen application, the program's files in a private folder (settings,
 // English language file), and documents made from text or by the generator.
@@ -27,6 +29,34 @@ public:
 private:
     std::filesystem::path fPath;
     std::string fSavedExecutable;
+};
+
+// Records the message boxes instead of showing them; questions are answered with "no".
+class TRecordedBoxes : public kvn::IKvnMessageHandler {
+public:
+    TRecordedBoxes() : fPrevious(kvn::SetMessageHandler(this)) {}
+    ~TRecordedBoxes() override { kvn::SetMessageHandler(fPrevious); }
+    TRecordedBoxes(const TRecordedBoxes&) = delete;
+    TRecordedBoxes& operator=(const TRecordedBoxes&) = delete;
+
+    bool AskYesNo(const std::string&, const std::string& question) override
+    {
+        Questions.push_back(question);
+        return false;
+    }
+    bool ShowMessageBox(const std::string&, const std::string& text, bool warning, bool) override
+    {
+        Texts.push_back(text);
+        Warnings.push_back(warning);
+        return true;
+    }
+
+    std::vector<std::string> Questions;
+    std::vector<std::string> Texts;
+    std::vector<bool> Warnings;
+
+private:
+    kvn::IKvnMessageHandler* fPrevious;
 };
 
 // Loads the text as a result file, builds its indexes and selects the first competition.

@@ -20,35 +20,10 @@
 using namespace kvn;
 using namespace veltro;
 using veltrotest::Meet;
+using veltrotest::TRecordedBoxes;
 using veltrotest::TProgramFolder;
 
 namespace {
-
-// Records the message boxes instead of showing them; questions are answered with "no".
-class TRecordedBoxes : public IKvnMessageHandler {
-public:
-    TRecordedBoxes() : fPrevious(SetMessageHandler(this)) {}
-    ~TRecordedBoxes() override { SetMessageHandler(fPrevious); }
-
-    bool AskYesNo(const std::string&, const std::string& question) override
-    {
-        Questions.push_back(question);
-        return false;
-    }
-    bool ShowMessageBox(const std::string&, const std::string& text, bool warning, bool) override
-    {
-        Texts.push_back(text);
-        Warnings.push_back(warning);
-        return true;
-    }
-
-    std::vector<std::string> Questions;
-    std::vector<std::string> Texts;
-    std::vector<bool> Warnings;
-
-private:
-    IKvnMessageHandler* fPrevious;
-};
 
 class MainWindow : public ::testing::Test {
 protected:
