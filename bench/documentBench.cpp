@@ -60,8 +60,7 @@ void PrepareMeet(TMeet& meet)
         out.close();
         std::filesystem::rename(meet.PlainPath + ".part", meet.PlainPath);
     }
-    if (!std::filesystem::exists(meet.ZipPath))
-        WriteZip(meet.PlainPath, meet.ZipPath);
+    if (!std::filesystem::exists(meet.ZipPath)) WriteZip(meet.PlainPath, meet.ZipPath);
 }
 
 enum TStage { stParse, stFullLoad };
@@ -105,8 +104,7 @@ void PrintSummary(const TTimesReporter& times)
         for (const char* kind : {"ovf", "ovz"}) {
             auto parse = times.Time("BM_Parse/" + meet.Label + "/" + kind);
             auto full = times.Time("BM_FullLoad/" + meet.Label + "/" + kind);
-            if (!parse || !full)
-                continue;
+            if (!parse || !full) continue;
             std::printf("  %-13s %s  read %8.1f ms  full load %8.1f ms  added %5.1f %%\n", meet.Label.c_str(), kind,
                         *parse, *full, 100.0 * (*full - *parse) / *parse);
         }

@@ -109,8 +109,7 @@ void PrintSummary(const TTimesReporter& times)
     for (const TBenchFile& file : Files()) {
         auto ours = times.Time("BM_OrvReader/" + file.Label);
         auto theirs = times.Time("BM_PugixmlDom/" + file.Label);
-        if (!ours || !theirs)
-            continue;
+        if (!ours || !theirs) continue;
         std::printf("  %-6s %8.1f MB  reader / pugixml = %.2f   tree bytes per input byte = %.2f\n", file.Label.c_str(),
                     static_cast<double>(file.Size) / (1 << 20), *ours / *theirs, gTreeBytesPerInputByte[file.Label]);
     }

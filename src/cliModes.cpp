@@ -40,15 +40,13 @@ int RunCheck(const std::string& fileName, std::ostream& out)
     kvn::TOrvida document;
     document.LoadFromFile(fileName);
     // Indexes are built only for a file the viewer would show, so duplicate ids are reported exactly then.
-    if (document.Errors().empty())
-        document.BuildIndexes();
+    if (document.Errors().empty()) document.BuildIndexes();
     for (const std::string& line : document.Errors())
         out << "error: " << line << '\n';
     for (const std::string& line : document.Warnings())
         out << "warning: " << line << '\n';
     kvn::TOrvSummary summary;
-    if (document.Root())
-        summary = kvn::Summarize(*document.Root());
+    if (document.Root()) summary = kvn::Summarize(*document.Root());
     out << kvn::SummaryLine(summary) << '\n';
     return document.Errors().empty() ? esOk : esFileHasErrors;
 }
@@ -56,8 +54,7 @@ int RunCheck(const std::string& fileName, std::ostream& out)
 int RunDump(const std::string& fileName, std::ostream& out)
 {
     auto loaded = Load(fileName);
-    if (loaded->Tree)
-        kvn::DumpTree(*loaded->Tree->Root(), out);
+    if (loaded->Tree) kvn::DumpTree(*loaded->Tree->Root(), out);
     PrintMessages(loaded->Messages, out);
     return loaded->Messages.Errors.empty() ? esOk : esFileHasErrors;
 }
@@ -101,8 +98,7 @@ bool ReadTreeExportArguments(const std::vector<std::string>& arguments, TTreeExp
         message = copy ? "--copy needs a node and a file" : "--list needs a file";
         return false;
     }
-    if (copy)
-        request.What = positional[0];
+    if (copy) request.What = positional[0];
     request.FileName = positional.back();
     return true;
 }
@@ -129,8 +125,7 @@ std::string UsageText()
 int RunCommandLineMode(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, bool& handled)
 {
     handled = !arguments.empty() && arguments[0].rfind("--", 0) == 0;
-    if (!handled)
-        return esOk;
+    if (!handled) return esOk;
     const std::string& mode = arguments[0];
     if (mode == "--help") {
         out << UsageText();
@@ -149,8 +144,7 @@ int RunCommandLineMode(const std::vector<std::string>& arguments, std::ostream& 
     if (treeMode != arguments.end()) {
         std::vector<std::string> ordered{*treeMode};
         for (auto argument = arguments.begin(); argument != arguments.end(); ++argument)
-            if (argument != treeMode)
-                ordered.push_back(*argument);
+            if (argument != treeMode) ordered.push_back(*argument);
         TTreeExportRequest request;
         std::string message;
         if (!ReadTreeExportArguments(ordered, request, message)) {

@@ -43,8 +43,7 @@ void SortChildren(QTreeWidgetItem* parent)
     std::stable_sort(children.begin(), children.end(), [](QTreeWidgetItem* a, QTreeWidgetItem* b) {
         const TOrvObject* first = TEventsBrowser::ElementOf(a);
         const TOrvObject* second = TEventsBrowser::ElementOf(b);
-        if (!first || !second || first->Kind() != second->Kind())
-            return false;
+        if (!first || !second || first->Kind() != second->Kind()) return false;
         TOrvTagKind key = first->Kind() == otCAT ? otMIN : otNUM;
         return first->ChildInt(key) < second->ChildInt(key);
     });
@@ -100,8 +99,7 @@ void TEventsBrowser::ApplyHeaderTexts()
 {
     for (int section = 0; section < 3; ++section) {
         std::string caption = Text("V", 28 + section);
-        if (!caption.empty())
-            fPage.HcEvents->SetCaption(section, caption);
+        if (!caption.empty()) fPage.HcEvents->SetCaption(section, caption);
     }
 }
 
@@ -116,8 +114,7 @@ void TEventsBrowser::LoadHeaderWidths()
 void TEventsBrowser::SaveHeaderWidths() const
 {
     for (int section = 0; section < 5; ++section)
-        SettingsFile().WriteInteger("main", "hcEvents" + std::to_string(section),
-                                    fPage.HcEvents->sectionSize(section));
+        SettingsFile().WriteInteger("main", "hcEvents" + std::to_string(section), fPage.HcEvents->sectionSize(section));
 }
 
 void TEventsBrowser::ClearResultLists()
@@ -136,8 +133,7 @@ QTreeWidgetItem* TEventsBrowser::AddNode(QTreeWidgetItem* parent, const std::str
 {
     auto* node = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(fPage.TrvEvents);
     node->setText(0, QString::fromStdString(text));
-    if (fIcons)
-        node->setIcon(0, fIcons(image));
+    if (fIcons) node->setIcon(0, fIcons(image));
     node->setData(0, kElementRole, QVariant::fromValue(reinterpret_cast<quintptr>(element)));
     return node;
 }
@@ -154,8 +150,7 @@ void TEventsBrowser::BuildEventsTree()
             int year = 0, month = 0, day = 0;
             DecodeDate(period->DataChild(otDATE, true)->AsDate(), year, month, day);
             for (TOrvObject* event : CollectionItems(*period, otEVENTS)) {
-                if (fStatus)
-                    fStatus(std::to_string(++counted) + " events scanned ...");
+                if (fStatus) fStatus(std::to_string(++counted) + " events scanned ...");
                 AddEvent(periodNode, *event, year);
             }
         }
@@ -168,8 +163,7 @@ void TEventsBrowser::AddEvent(QTreeWidgetItem* periodNode, TOrvObject& event, in
 {
     std::string text = Text("S", 18) + IntToStr(event.ChildInt(otNUM)) + " - " + fDocument.EventTitle(event, nullptr) +
                        " " + fDocument.GenderText(event);
-    if (event.ChildText(otTYPE) != "TIM")
-        text += ", " + RoundName(event);
+    if (event.ChildText(otTYPE) != "TIM") text += ", " + RoundName(event);
     std::vector<TOrvObject*> categories = CollectionItems(event, otCATS);
     std::string eventKey = EventKey(event.Id());
     if (categories.size() == 1) {
@@ -177,8 +171,7 @@ void TEventsBrowser::AddEvent(QTreeWidgetItem* periodNode, TOrvObject& event, in
         int youngest = category.ChildInt(otMAX) == -1 ? 0 : year - category.ChildInt(otMAX);
         int oldest = category.ChildInt(otMIN) == -1 ? 99 : year - category.ChildInt(otMIN);
         text += ", " + AgeGroupText(youngest, oldest);
-        if (!category.ChildText(otNAME).empty())
-            text += ", " + std::string(category.ChildText(otNAME));
+        if (!category.ChildText(otNAME).empty()) text += ", " + std::string(category.ChildText(otNAME));
     }
     QTreeWidgetItem* eventNode = AddNode(periodNode, text, imgEvent, &event);
     if (categories.size() >= 2) {
@@ -193,18 +186,15 @@ void TEventsBrowser::AddEvent(QTreeWidgetItem* periodNode, TOrvObject& event, in
 void TEventsBrowser::SortResultLists()
 {
     fLists.Sort([this](int number) {
-        if (fStatus)
-            fStatus(std::to_string(number) + " resultlists sorted...");
+        if (fStatus) fStatus(std::to_string(number) + " resultlists sorted...");
     });
 }
 
 const TResultLists::TList* TEventsBrowser::ResultListFor(const QTreeWidgetItem* node) const
 {
     const TOrvObject* element = ElementOf(node);
-    if (!element)
-        return nullptr;
-    if (element->Kind() == otEVENT)
-        return fLists.ListFor(EventKey(element->Id()));
+    if (!element) return nullptr;
+    if (element->Kind() == otEVENT) return fLists.ListFor(EventKey(element->Id()));
     if (element->Kind() == otCAT && element->Parent() && element->Parent()->Parent())
         return fLists.ListFor(CategoryKey(element->Parent()->Parent()->AsPlainObject()->Id(), element->Id()));
     return nullptr;
@@ -235,8 +225,7 @@ void TEventsBrowser::SetVariableSections(bool hasResults)
 void TEventsBrowser::ShowEventList(const QTreeWidgetItem* node)
 {
     // Setting the section widths of a list reports a resize, which asks for a redraw: not while drawing.
-    if (fDrawing)
-        return;
+    if (fDrawing) return;
     struct TDrawingGuard {
         bool& Flag;
         explicit TDrawingGuard(bool& flag) : Flag(flag) { Flag = true; }
@@ -265,9 +254,8 @@ void TEventsBrowser::ShowEventList(const QTreeWidgetItem* node)
     }
 
     if (list && event) {
-        fHasResults = std::any_of(list->begin(), list->end(), [](const TOrvObject* item) {
-            return item->Kind() == otRESULT;
-        });
+        fHasResults =
+            std::any_of(list->begin(), list->end(), [](const TOrvObject* item) { return item->Kind() == otRESULT; });
         fPage.HcEvents->setVisible(!list->empty());
         SetVariableSections(fHasResults);
         std::vector<int> x = fPage.HcEvents->Edges();
@@ -277,14 +265,12 @@ void TEventsBrowser::ShowEventList(const QTreeWidgetItem* node)
             const TOrvObject& item = *(*list)[i];
             const TOrvDataElement* time = TimeOf(item);
             int status = time ? time->TimeStatus() : 0;
-            if (item.Kind() != otENTRY && fPage.ChkEvOnlyValids->isChecked() && status != 3)
-                continue;
+            if (item.Kind() != otENTRY && fPage.ChkEvOnlyValids->isChecked() && status != 3) continue;
             DrawItem(item, *event, withGender, static_cast<int>(i) == HitIndex, x, y);
         }
     }
 
-    if (fListShown)
-        fListShown(!fPage.HcEvents->isHidden());
+    if (fListShown) fListShown(!fPage.HcEvents->isHidden());
     box.ShowDrawing();
     TkvnPaintBox::AlignHeader(fPage.HcEvents, box.width(), 0);
     window->setUpdatesEnabled(true);
@@ -306,22 +292,19 @@ void TEventsBrowser::DrawItem(const TOrvObject& item, const TOrvObject& event, b
     int status = time ? time->TimeStatus() : 0;
 
     int rank = item.ChildInt(otRANK);
-    if (rank > 0)
-        box.DrawText(x[1] / 2 - 1, y, 0, tfCenter, std::to_string(rank) + ".");
+    if (rank > 0) box.DrawText(x[1] / 2 - 1, y, 0, tfCenter, std::to_string(rank) + ".");
     QPainter& canvas = box.DrawCanvas();
     const QPalette palette = QApplication::palette();
     if (highlighted) {
         canvas.setBrush(palette.color(QPalette::Highlight));
         canvas.setPen(palette.color(QPalette::HighlightedText));
     }
-    if (owner)
-        box.DrawText(x[1] + 3, y, x[2] - x[1] - 6, 0, fDocument.ParticipantTitle(*owner, withGender));
+    if (owner) box.DrawText(x[1] + 3, y, x[2] - x[1] - 6, 0, fDocument.ParticipantTitle(*owner, withGender));
     if (highlighted) {
         canvas.setBrush(Qt::NoBrush);
         canvas.setPen(palette.color(QPalette::WindowText));
     }
-    if (club)
-        box.DrawText(x[2] + 3, y, x[3] - x[2] - 6, 0, std::string(club->ChildText(otNAME)));
+    if (club) box.DrawText(x[2] + 3, y, x[3] - x[2] - 6, 0, std::string(club->ChildText(otNAME)));
 
     if (time) {
         switch (status) {
@@ -341,8 +324,7 @@ void TEventsBrowser::DrawItem(const TOrvObject& item, const TOrvObject& event, b
 
     if (item.Kind() == otRESULT) {
         std::string_view comment = item.ChildText(otCOMMENT);
-        if (!comment.empty())
-            box.DrawText(x[5] + 5, y, 0, 0, std::string(comment));
+        if (!comment.empty()) box.DrawText(x[5] + 5, y, 0, 0, std::string(comment));
         if (item.ChildInt(otPOINTS) > 0)
             box.DrawText((x[4] + x[5]) / 2 - 2, y, 0, tfCenter, std::string(item.ChildText(otPOINTS)));
     } else if (item.ChildInt(otLANE) > 0) {

@@ -36,8 +36,7 @@ void TListHeader::SetSections(const std::vector<TSectionSpec>& sections)
 void TListHeader::SetSection(int index, const std::string& caption, Qt::Alignment alignment, int width)
 {
     SetCaption(index, caption);
-    fModel->setHeaderData(index, Qt::Horizontal, static_cast<int>(alignment | Qt::AlignVCenter),
-                          Qt::TextAlignmentRole);
+    fModel->setHeaderData(index, Qt::Horizontal, static_cast<int>(alignment | Qt::AlignVCenter), Qt::TextAlignmentRole);
     resizeSection(index, width);
 }
 
@@ -68,8 +67,7 @@ std::vector<int> TListHeader::Edges() const
 void TListHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const
 {
     // A section of width 0 paints nothing, so no stray border appears where the points column is hidden.
-    if (rect.width() > 0)
-        QHeaderView::paintSection(painter, rect, logicalIndex);
+    if (rect.width() > 0) QHeaderView::paintSection(painter, rect, logicalIndex);
 }
 
 } // namespace veltro

@@ -43,10 +43,8 @@ void TResultLists::AttachResult(TOrvObject& item)
     std::string eventText(item.ChildText(otEID));
     std::string categoryText(item.ChildText(otCID));
     auto list = categoryText.empty() ? fLists.end() : fLists.find(eventText + ";" + categoryText);
-    if (list == fLists.end())
-        list = fLists.find(eventText);
-    if (list != fLists.end())
-        list->second.push_back(&item);
+    if (list == fLists.end()) list = fLists.find(eventText);
+    if (list != fLists.end()) list->second.push_back(&item);
 }
 
 int CompareListItems(const TOrvObject& a, const TOrvObject& b)
@@ -54,18 +52,14 @@ int CompareListItems(const TOrvObject& a, const TOrvObject& b)
     int rankA = a.ChildInt(otRANK);
     int rankB = b.ChildInt(otRANK);
     if (rankA > 0 || rankB > 0) {
-        if (rankA <= 0)
-            return 1;
-        if (rankB <= 0)
-            return -1;
+        if (rankA <= 0) return 1;
+        if (rankB <= 0) return -1;
         return rankA < rankB ? -1 : rankA > rankB ? 1 : 0;
     }
     bool entryA = a.Kind() == otENTRY;
     bool entryB = b.Kind() == otENTRY;
-    if (!entryA && !entryB)
-        return 0;
-    if (entryA != entryB)
-        return entryA ? 1 : -1;
+    if (!entryA && !entryB) return 0;
+    if (entryA != entryB) return entryA ? 1 : -1;
     const TOrvDataElement* timeA = TimeOf(a);
     const TOrvDataElement* timeB = TimeOf(b);
     TSwimTime valueA = timeA ? timeA->TimeValue(4) : 0;
@@ -77,11 +71,9 @@ void TResultLists::Sort(const TProgress& progress)
 {
     int number = 0;
     for (auto& [key, list] : fLists) {
-        if (progress)
-            progress(++number);
-        std::stable_sort(list.begin(), list.end(), [](const TOrvObject* a, const TOrvObject* b) {
-            return CompareListItems(*a, *b) < 0;
-        });
+        if (progress) progress(++number);
+        std::stable_sort(list.begin(), list.end(),
+                         [](const TOrvObject* a, const TOrvObject* b) { return CompareListItems(*a, *b) < 0; });
     }
 }
 

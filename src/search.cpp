@@ -163,9 +163,9 @@ QTreeWidgetItem* FindInParticipants(const QTreeWidget& tree, const TNameMatcher&
 }
 
 TSearchDialog::TSearchDialog(QWidget* parent)
-    : TKvnFormDialog(parent), fFindLabel(new QLabel(this)), fFindText(new QLineEdit(this)), fDirection(new QGroupBox(this)),
-      fUp(new QRadioButton(fDirection)), fDown(new QRadioButton(fDirection)), fFindNext(new QPushButton(this)),
-      fClose(new QPushButton(this))
+    : TKvnFormDialog(parent), fFindLabel(new QLabel(this)), fFindText(new QLineEdit(this)),
+      fDirection(new QGroupBox(this)), fUp(new QRadioButton(fDirection)), fDown(new QRadioButton(fDirection)),
+      fFindNext(new QPushButton(this)), fClose(new QPushButton(this))
 {
     setObjectName("FindDialog1");
     fFindLabel->setObjectName("lblFindText");

@@ -25,10 +25,7 @@ struct TBlockLayout {
     const TOrvida& Document;
     int NameWidth;
 
-    std::string Label(std::string_view distance) const
-    {
-        return std::string(distance) + Document.PoolUnit() + ":";
-    }
+    std::string Label(std::string_view distance) const { return std::string(distance) + Document.PoolUnit() + ":"; }
 };
 
 TTextFlags SplitStyle(const TOrvDataElement& split)
@@ -42,8 +39,7 @@ void DrawSplitColumns(const TBlockLayout& layout, const std::vector<const TOrvDa
                       int& y)
 {
     int count = static_cast<int>(splits.size());
-    if (count == 0)
-        return;
+    if (count == 0) return;
     int rows = (count - 1) / 2 + 1;
     int top = y;
     TSwimTime previous = 0;
@@ -67,9 +63,8 @@ void DrawSplitColumns(const TBlockLayout& layout, const std::vector<const TOrvDa
 
 // Each relay member's name, then the splits of the leg beside and below it, with the leg time at the right end of
 // the name area.
-void DrawRelayMembers(const TBlockLayout& layout, const TOrvAbstractObject& positions,
-                      const TOrvAbstractObject* splits, const TOrvAbstractObject& event, long long poolLength,
-                      int nameLeft, int& y)
+void DrawRelayMembers(const TBlockLayout& layout, const TOrvAbstractObject& positions, const TOrvAbstractObject* splits,
+                      const TOrvAbstractObject& event, long long poolLength, int nameLeft, int& y)
 {
     int legCount = event.ChildInt(otDISCNT);
     long long legDistance = event.ChildInt(otDIS);
@@ -92,10 +87,8 @@ void DrawRelayMembers(const TBlockLayout& layout, const TOrvAbstractObject& posi
         const TOrvAbstractElement* found = splits ? splits->FindByAttribute(ovaDIS, distanceText) : nullptr;
         const TOrvDataElement* split = found ? found->AsData() : nullptr;
         TSwimTime time = split ? split->TimeValue(4) : 0;
-        if (time <= 0)
-            continue;
-        if (!pending)
-            y += kRowHeight;
+        if (time <= 0) continue;
+        if (!pending) y += kRowHeight;
         pending = false;
         TTextFlags style = SplitStyle(*split);
         layout.Box.DrawText(nameLeft + width + 3, y, 0, 0, layout.Label(distanceText));
@@ -103,7 +96,8 @@ void DrawRelayMembers(const TBlockLayout& layout, const TOrvAbstractObject& posi
         layout.Box.DrawText(nameLeft + width + 137, y, 0, style, Bracketed(SwimTimeDiff(time, previous)));
         if (splitDistance % legDistance == 0) {
             if (previous != legStart)
-                layout.Box.DrawText(nameLeft + width - 5, y, 0, style, SwimTimeToStr(SwimTimeDiff(time, legStart), true));
+                layout.Box.DrawText(nameLeft + width - 5, y, 0, style,
+                                    SwimTimeToStr(SwimTimeDiff(time, legStart), true));
             legStart = time;
         }
         previous = time;
@@ -121,11 +115,9 @@ const TOrvAbstractObject* CollectionChild(const TOrvAbstractObject& owner, TOrvT
 std::vector<const TOrvDataElement*> SortedSplits(const TOrvAbstractObject* splits)
 {
     std::vector<const TOrvDataElement*> sorted;
-    if (!splits)
-        return sorted;
+    if (!splits) return sorted;
     for (const TOrvAbstractElement* child : *splits)
-        if (const TOrvDataElement* split = child->AsData(); split && child->Kind() == otSPLIT)
-            sorted.push_back(split);
+        if (const TOrvDataElement* split = child->AsData(); split && child->Kind() == otSPLIT) sorted.push_back(split);
     std::stable_sort(sorted.begin(), sorted.end(), [](const TOrvDataElement* a, const TOrvDataElement* b) {
         return OrvTextToInt(a->AttributeValue(ovaDIS)) < OrvTextToInt(b->AttributeValue(ovaDIS));
     });
@@ -138,14 +130,12 @@ std::map<int, const TOrvAbstractObject*> RelayLegs(const TOrvAbstractObject& pos
     for (const TOrvAbstractElement* child : positions) {
         const TOrvAbstractObject* position = child->AsObject();
         int number = position ? position->ChildInt(otNUM) : 0;
-        if (position && number >= 1 && number <= legCount)
-            legs[number - 1] = position;
+        if (position && number >= 1 && number <= legCount) legs[number - 1] = position;
     }
     return legs;
 }
 
-long long RelayStepLength(const TOrvAbstractObject* positions, const TOrvAbstractObject* event,
-                          const TOrvida& document)
+long long RelayStepLength(const TOrvAbstractObject* positions, const TOrvAbstractObject* event, const TOrvida& document)
 {
     long long poolLength = document.Competition() ? document.Competition()->ChildInt(otPL) : 0;
     if (!positions || !event || poolLength <= 0 || event->ChildInt(otDIS) <= 0 || event->ChildInt(otDISCNT) <= 0)

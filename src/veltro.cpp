@@ -49,8 +49,7 @@ int RunWindow(int argc, char* argv[], const std::vector<std::string>& arguments)
     QApplication::setOverrideCursor(Qt::BusyCursor);
     kvn::LoadVocabulary();
     veltro::ShowStartupScreen();
-    if (!arguments.empty() && arguments[0].rfind('$', 0) == 0)
-        kvn::GetLanguage().SetExportDir(arguments[0].substr(1));
+    if (!arguments.empty() && arguments[0].rfind('$', 0) == 0) kvn::GetLanguage().SetExportDir(arguments[0].substr(1));
 
     veltro::TfrmView window(arguments);
     window.show();
@@ -69,7 +68,6 @@ int main(int argc, char* argv[])
 
     bool handled = false;
     int status = veltro::RunCommandLineMode(arguments, std::cout, std::cerr, handled);
-    if (handled)
-        return status;
+    if (handled) return status;
     return RunWindow(argc, argv, arguments);
 }

@@ -22,8 +22,8 @@
 #include "ui_TfrmView.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -102,21 +102,17 @@ TfrmView::~TfrmView()
 
 void TfrmView::CreateBrowsers()
 {
-    auto icon = [this](int index) {
-        return index >= 0 && index < fImages.size() ? QIcon(fImages[index]) : QIcon();
-    };
+    auto icon = [this](int index) { return index >= 0 && index < fImages.size() ? QIcon(fImages[index]) : QIcon(); };
     auto status = [this](const std::string& text) {
         SetStatus(text);
-        if (fLoadingFromCommandLine)
-            SetStartupScreenText(text);
+        if (fLoadingFromCommandLine) SetStartupScreenText(text);
     };
-    fEvents = std::make_unique<TEventsBrowser>(
-        TEventsPage{fUi->TrvEvents, fUi->pbEvents, fUi->hcEvents, fUi->pnlEventTitel, fUi->chkEvSplit,
-                    fUi->chkEvOnlyValids},
-        *fDocument, icon, status, [this](bool shown) {
-            fEventListShown = shown;
-            UpdatePageCommands();
-        });
+    fEvents = std::make_unique<TEventsBrowser>(TEventsPage{fUi->TrvEvents, fUi->pbEvents, fUi->hcEvents,
+                                                           fUi->pnlEventTitel, fUi->chkEvSplit, fUi->chkEvOnlyValids},
+                                               *fDocument, icon, status, [this](bool shown) {
+                                                   fEventListShown = shown;
+                                                   UpdatePageCommands();
+                                               });
     fParticipants = std::make_unique<TParticipantsBrowser>(
         TParticipantsPage{fUi->trvClubs, fUi->pbClubs, fUi->hcClubs, fUi->pnlTnTitel, fUi->chkTnSplit,
                           fUi->chkTnOnlyValids},
@@ -125,21 +121,23 @@ void TfrmView::CreateBrowsers()
             UpdatePageCommands();
         });
 
-    fUi->pbEvents->OnHorizontalScroll = [this](int x) { TkvnPaintBox::AlignHeader(fUi->hcEvents, fUi->pbEvents->width(), x); };
-    fUi->pbClubs->OnHorizontalScroll = [this](int x) { TkvnPaintBox::AlignHeader(fUi->hcClubs, fUi->pbClubs->width(), x); };
+    fUi->pbEvents->OnHorizontalScroll = [this](int x) {
+        TkvnPaintBox::AlignHeader(fUi->hcEvents, fUi->pbEvents->width(), x);
+    };
+    fUi->pbClubs->OnHorizontalScroll = [this](int x) {
+        TkvnPaintBox::AlignHeader(fUi->hcClubs, fUi->pbClubs->width(), x);
+    };
     fUi->pbEvents->OnResize = [this] { TkvnPaintBox::AlignHeader(fUi->hcEvents, fUi->pbEvents->width()); };
     fUi->pbClubs->OnResize = [this] { TkvnPaintBox::AlignHeader(fUi->hcClubs, fUi->pbClubs->width()); };
 
     // A changed check box or column width redraws the list and gives the focus back to the tree.
     auto redrawEvents = [this] {
         fEvents->Refresh();
-        if (isVisible())
-            fUi->TrvEvents->setFocus();
+        if (isVisible()) fUi->TrvEvents->setFocus();
     };
     auto redrawParticipants = [this] {
         fParticipants->Refresh();
-        if (isVisible())
-            fUi->trvClubs->setFocus();
+        if (isVisible()) fUi->trvClubs->setFocus();
     };
     connect(fUi->chkEvSplit, &QCheckBox::clicked, this, redrawEvents);
     connect(fUi->chkEvOnlyValids, &QCheckBox::clicked, this, redrawEvents);
@@ -171,18 +169,15 @@ void TfrmView::ConnectCommands()
     connect(fUi->btnHelpEvents, &QPushButton::clicked, this, [this] { ShowPage(pgEvents); });
     connect(fUi->btnDeutsch, &QPushButton::clicked, this, [this] {
         LoadHelpText(1, true);
-        if (fUi->PgcMain->currentIndex() == pgHelp)
-            fUi->reHelp->setFocus();
+        if (fUi->PgcMain->currentIndex() == pgHelp) fUi->reHelp->setFocus();
     });
     connect(fUi->btnEnglish, &QPushButton::clicked, this, [this] {
         LoadHelpText(3, true);
-        if (fUi->PgcMain->currentIndex() == pgHelp)
-            fUi->reHelp->setFocus();
+        if (fUi->PgcMain->currentIndex() == pgHelp) fUi->reHelp->setFocus();
     });
     connect(fUi->PgcMain, &QTabWidget::currentChanged, this, [this] {
         UpdatePageCommands();
-        if (fUi->PgcMain->currentIndex() == pgHelp)
-            fUi->reHelp->setFocus();
+        if (fUi->PgcMain->currentIndex() == pgHelp) fUi->reHelp->setFocus();
     });
     connect(fCompetitions, &QComboBox::currentIndexChanged, this, [this] { CbxCompetitionsChange(); });
     // The window sees Ctrl+Tab before any control on it, so the pages change wherever the focus is.
@@ -235,8 +230,7 @@ void TfrmView::SetStatus(const std::string& text)
 void TfrmView::SetCaption(const std::string& name)
 {
     std::string caption = "KORVAN " + ApplicationTitle();
-    if (!name.empty())
-        caption += " - " + name;
+    if (!name.empty()) caption += " - " + name;
     setWindowTitle(QString::fromStdString(caption));
 }
 
@@ -244,8 +238,7 @@ void TfrmView::ShowProgress(int position)
 {
     std::string text = std::to_string(position / 100 * 100) + " lines read...";
     SetStatus(text);
-    if (fLoadingFromCommandLine)
-        SetStartupScreenText(text);
+    if (fLoadingFromCommandLine) SetStartupScreenText(text);
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
@@ -257,8 +250,7 @@ void TfrmView::ShowLoadErrors()
     const std::vector<std::string>& errors = fDocument->Errors();
     for (std::size_t i = 0; i < errors.size() && i < kShownErrors; ++i)
         text += errors[i] + "\n";
-    if (errors.size() > kShownErrors)
-        text += "... " + std::to_string(errors.size() - kShownErrors) + " more\n";
+    if (errors.size() > kShownErrors) text += "... " + std::to_string(errors.size() - kShownErrors) + " more\n";
     ShowMessageBox(text, true, false);
 }
 
@@ -269,8 +261,7 @@ void TfrmView::LoadFile(const std::string& path)
         ~TRestoreCursor() { QApplication::restoreOverrideCursor(); }
     } restoreCursor;
 
-    if (fUi->acClose->isEnabled())
-        CloseFile();
+    if (fUi->acClose->isEnabled()) CloseFile();
     fCurrentFile = path;
     fDocument->LoadFromFile(path, [this](std::int32_t position) { ShowProgress(position); });
     if (!fDocument->Errors().empty()) {
@@ -348,10 +339,8 @@ void TfrmView::CbxCompetitionsChange()
 bool TfrmView::LoadHelpText(int languageIndex, bool complain)
 {
     std::string path = ExecutableDir() + "veltro" + LanguageCode(languageIndex) + ".rtf";
-    if (LoadRtfInto(fUi->reHelp, path))
-        return true;
-    if (complain)
-        ShowMessageBox(Text("G", 138), true, false);
+    if (LoadRtfInto(fUi->reHelp, path)) return true;
+    if (complain) ShowMessageBox(Text("G", 138), true, false);
     return false;
 }
 
@@ -367,10 +356,8 @@ void TfrmView::OpenDialog()
 {
     QString path = QFileDialog::getOpenFileName(
         this, "Load", QString::fromStdString(fOpenPath),
-        "Korvan - files (*.ovf *.ovz);;Tidewell Format Files (*.twf);;All Files (*)", nullptr,
-        QFileDialog::ReadOnly);
-    if (path.isEmpty())
-        return;
+        "Korvan - files (*.ovf *.ovz);;Tidewell Format Files (*.twf);;All Files (*)", nullptr, QFileDialog::ReadOnly);
+    if (path.isEmpty()) return;
     LoadFile(path.toStdString());
     fOpenPath = std::filesystem::path(path.toStdString()).parent_path().string();
     fOpenPathChosen = true;
@@ -378,8 +365,7 @@ void TfrmView::OpenDialog()
 
 void TfrmView::ShowCompetitionInfo()
 {
-    if (!fDocument->Competition())
-        return;
+    if (!fDocument->Competition()) return;
     kvn::ShowCompetitionInfo(this, *fDocument->Competition(), true);
 }
 
@@ -399,8 +385,7 @@ void TfrmView::RegisterExtensions()
 
 void TfrmView::OpenInQuillon()
 {
-    if (StartQuillon(ExecutableDir(), fCurrentFile))
-        close();
+    if (StartQuillon(ExecutableDir(), fCurrentFile)) close();
 }
 
 void TfrmView::RestoreSettings()
@@ -423,8 +408,7 @@ void TfrmView::RestoreSettings()
 void TfrmView::SaveSettings() const
 {
     TKvnIniFile& settings = SettingsFile();
-    if (fOpenPathChosen)
-        settings.WriteString(kMain, "openPath", fOpenPath);
+    if (fOpenPathChosen) settings.WriteString(kMain, "openPath", fOpenPath);
     fSearch->WritePosition(settings, kMain);
     settings.WriteInteger(kMain, "pgcMain", fUi->PgcMain->currentIndex());
     settings.WriteInteger(kMain, "trvEvents", fUi->splEvents->sizes().value(0));
@@ -440,8 +424,7 @@ void TfrmView::SaveSettings() const
 void TfrmView::showEvent(QShowEvent* event)
 {
     TKvnFormMainWindow::showEvent(event);
-    if (fShownOnce)
-        return;
+    if (fShownOnce) return;
     fShownOnce = true;
     SetCaption("");
     if (!fArguments.empty() && !fArguments[0].empty() && fArguments[0][0] != '$') {
@@ -453,8 +436,7 @@ void TfrmView::showEvent(QShowEvent* event)
     }
     TKvnIniFile& settings = SettingsFile();
     if (settings.ReadBool("Files", "AskRegExtension", true)) {
-        if (AskYesNo(Text("V", 7)))
-            RegisterExtensions();
+        if (AskYesNo(Text("V", 7))) RegisterExtensions();
         settings.WriteBool("Files", "AskRegExtension", false);
     }
     ReportMainWindowReady();

@@ -5,10 +5,10 @@
 
 #include "kvnCompetitionInfo.h"
 #include "kvnLangSelect.h"
-#include "kvnStatus.h"
-#include "search.h"
 #include "kvnLanguage.h"
 #include "kvnLanguageForms.h"
+#include "kvnStatus.h"
+#include "search.h"
 #include "ui_TfrmView.h"
 
 #include <QApplication>

@@ -22,8 +22,7 @@ namespace {
 
 bool HasSplits(const veltro::TResultLists::TList* list)
 {
-    if (!list)
-        return false;
+    if (!list) return false;
     return std::any_of(list->begin(), list->end(), [](const kvn::TOrvObject* item) {
         return item->Kind() == kvn::otRESULT && item->Contains(kvn::otSPLITS);
     });
@@ -36,10 +35,8 @@ QTreeWidgetItem* FirstEventWithSplits(veltro::TfrmView& window)
         QTreeWidgetItem* sessionNode = tree->topLevelItem(session);
         for (int event = 0; event < sessionNode->childCount(); ++event) {
             QTreeWidgetItem* node = sessionNode->child(event);
-            if (node->childCount() > 0)
-                node = node->child(0);
-            if (HasSplits(window.Events().ResultListFor(node)))
-                return node;
+            if (node->childCount() > 0) node = node->child(0);
+            if (HasSplits(window.Events().ResultListFor(node))) return node;
         }
     }
     return nullptr;
@@ -55,8 +52,7 @@ int main(int argc, char* argv[])
     }
     int language = 3;
     if (argc == 4) {
-        for (language = 0; language < kvn::kAutoLanguage && kvn::LanguageCode(language) != argv[3]; ++language) {
-        }
+        for (language = 0; language < kvn::kAutoLanguage && kvn::LanguageCode(language) != argv[3]; ++language) {}
         if (language == kvn::kAutoLanguage) {
             std::fprintf(stderr, "window_shot: unknown language code %s\n", argv[3]);
             return 2;
@@ -75,8 +71,7 @@ int main(int argc, char* argv[])
     veltro::TfrmView window({argv[1]});
     window.resize(1100, 640);
     window.show();
-    if (!QTest::qWaitForWindowExposed(&window))
-        return 1;
+    if (!QTest::qWaitForWindowExposed(&window)) return 1;
     window.Widgets().PgcMain->setCurrentIndex(veltro::TfrmView::pgEvents);
     window.Widgets().chkEvSplit->setChecked(true);
     QTreeWidgetItem* node = FirstEventWithSplits(window);

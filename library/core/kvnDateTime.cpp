@@ -26,15 +26,13 @@ bool IsLeapYear(int year)
 int DaysInMonth(int year, int month)
 {
     static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12)
-        return 0;
+    if (month < 1 || month > 12) return 0;
     return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
 }
 
 bool TryEncodeDate(int year, int month, int day, TDateTime& out)
 {
-    if (year < 1 || year > 9999 || day < 1 || day > DaysInMonth(year, month))
-        return false;
+    if (year < 1 || year > 9999 || day < 1 || day > DaysInMonth(year, month)) return false;
     long long days = DaysBeforeYear(year);
     for (int m = 1; m < month; ++m)
         days += DaysInMonth(year, m);
@@ -83,8 +81,7 @@ void DecodeTime(TDateTime value, int& hour, int& minute, int& second, int& milli
 {
     double fraction = std::fabs(value - std::trunc(value));
     long long ms = std::llround(fraction * kMillisecondsPerDay);
-    if (ms >= 86400000)
-        ms = 86399999;
+    if (ms >= 86400000) ms = 86399999;
     hour = static_cast<int>(ms / 3600000);
     minute = static_cast<int>(ms / 60000 % 60);
     second = static_cast<int>(ms / 1000 % 60);

@@ -8,18 +8,16 @@ namespace kvn {
 namespace {
 
 // Code points of the Windows-1252 bytes 0x80..0x9F; the undefined ones keep their C1 value.
-constexpr std::array<std::uint16_t, 32> kCp1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr std::array<std::uint16_t, 32> kCp1252High = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                                       0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                                       0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 int Cp1252ByteOf(std::uint32_t codePoint)
 {
-    if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF))
-        return static_cast<int>(codePoint);
+    if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF)) return static_cast<int>(codePoint);
     for (std::size_t i = 0; i < kCp1252High.size(); ++i)
-        if (kCp1252High[i] == codePoint)
-            return static_cast<int>(0x80 + i);
+        if (kCp1252High[i] == codePoint) return static_cast<int>(0x80 + i);
     return -1;
 }
 
@@ -43,54 +41,38 @@ std::uint32_t NextCodePoint(std::string_view text, std::size_t& pos)
 
 std::uint32_t UpperOf(std::uint32_t c)
 {
-    if (c >= 'a' && c <= 'z')
-        return c - 32;
-    if ((c >= 0xE0 && c <= 0xFE && c != 0xF7))
-        return c - 32;
-    if (c == 0xFF)
-        return 0x178;
+    if (c >= 'a' && c <= 'z') return c - 32;
+    if ((c >= 0xE0 && c <= 0xFE && c != 0xF7)) return c - 32;
+    if (c == 0xFF) return 0x178;
     if (c >= 0x100 && c <= 0x17F) {
         // Latin Extended-A pairs upper/lower on even/odd code points, except in the two shifted runs.
         bool shifted = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
-        if (shifted)
-            return (c % 2 == 0) ? c - 1 : c;
-        if (c == 0x131)
-            return 'I';
+        if (shifted) return (c % 2 == 0) ? c - 1 : c;
+        if (c == 0x131) return 'I';
         return (c % 2 == 1 && c != 0x138 && c != 0x149 && c != 0x17F) ? c - 1 : c;
     }
     if (c == 0x3C2) // final sigma
         return 0x3A3;
-    if (c >= 0x3B1 && c <= 0x3C9)
-        return c - 32;
-    if (c >= 0x430 && c <= 0x44F)
-        return c - 32;
-    if (c >= 0x450 && c <= 0x45F)
-        return c - 80;
+    if (c >= 0x3B1 && c <= 0x3C9) return c - 32;
+    if (c >= 0x430 && c <= 0x44F) return c - 32;
+    if (c >= 0x450 && c <= 0x45F) return c - 80;
     return c;
 }
 
 std::uint32_t LowerOf(std::uint32_t c)
 {
-    if (c >= 'A' && c <= 'Z')
-        return c + 32;
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7)
-        return c + 32;
-    if (c == 0x178)
-        return 0xFF;
+    if (c >= 'A' && c <= 'Z') return c + 32;
+    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
+    if (c == 0x178) return 0xFF;
     if (c >= 0x100 && c <= 0x17F) {
         bool shifted = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
-        if (shifted)
-            return (c % 2 == 1) ? c + 1 : c;
-        if (c == 0x130)
-            return 'i';
+        if (shifted) return (c % 2 == 1) ? c + 1 : c;
+        if (c == 0x130) return 'i';
         return (c % 2 == 0 && c != 0x138) ? c + 1 : c;
     }
-    if (c >= 0x391 && c <= 0x3A9 && c != 0x3A2)
-        return c + 32;
-    if (c >= 0x410 && c <= 0x42F)
-        return c + 32;
-    if (c >= 0x400 && c <= 0x40F)
-        return c + 80;
+    if (c >= 0x391 && c <= 0x3A9 && c != 0x3A2) return c + 32;
+    if (c >= 0x410 && c <= 0x42F) return c + 32;
+    if (c >= 0x400 && c <= 0x40F) return c + 80;
     return c;
 }
 
@@ -128,23 +110,18 @@ bool TUtf8Validator::Feed(const char* data, std::size_t size)
             --fPending;
             continue;
         }
-        if (b < 0x80)
-            continue;
+        if (b < 0x80) continue;
         // The first continuation byte's range rules out overlongs, surrogates and values past U+10FFFF.
         if (b >= 0xC2 && b <= 0xDF) {
             fPending = 1;
         } else if (b >= 0xE0 && b <= 0xEF) {
             fPending = 2;
-            if (b == 0xE0)
-                fLow = 0xA0;
-            if (b == 0xED)
-                fHigh = 0x9F;
+            if (b == 0xE0) fLow = 0xA0;
+            if (b == 0xED) fHigh = 0x9F;
         } else if (b >= 0xF0 && b <= 0xF4) {
             fPending = 3;
-            if (b == 0xF0)
-                fLow = 0x90;
-            if (b == 0xF4)
-                fHigh = 0x8F;
+            if (b == 0xF0) fLow = 0x90;
+            if (b == 0xF4) fHigh = 0x8F;
         } else {
             fValid = false;
         }
@@ -161,8 +138,7 @@ bool IsValidUtf8(std::string_view bytes)
 
 bool AppendUtf8(std::string& out, std::uint32_t cp)
 {
-    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return false;
+    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
     if (cp < 0x80) {
         out += static_cast<char>(cp);
     } else if (cp < 0x800) {
@@ -217,10 +193,8 @@ std::string Utf8ToCp1252(std::string_view text)
 
 std::string TextFileToUtf8(std::string_view bytes)
 {
-    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF")
-        bytes.remove_prefix(3);
-    if (IsValidUtf8(bytes))
-        return std::string(bytes);
+    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    if (IsValidUtf8(bytes)) return std::string(bytes);
     return Cp1252ToUtf8(bytes);
 }
 

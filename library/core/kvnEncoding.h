@@ -23,7 +23,7 @@ public:
 
 private:
     bool fValid = true;
-    int fPending = 0;        // continuation bytes still expected
+    int fPending = 0;          // continuation bytes still expected
     std::uint32_t fLow = 0x80; // allowed range of the next continuation byte
     std::uint32_t fHigh = 0xBF;
 };

@@ -28,31 +28,37 @@ constexpr unsigned long kMaxEntryNameLength = 0xFFFF;
 // General-purpose flag bit of an entry whose data is password-protected.
 constexpr unsigned long kEncryptedFlag = 1;
 
-std::string SystemError(int error) {
+std::string SystemError(int error)
+{
     return std::generic_category().message(error);
 }
 
-std::string Quoted(const std::string& text) {
+std::string Quoted(const std::string& text)
+{
     return "\"" + text + "\"";
 }
 
 // Names compared without regard to letter case, as code points so that "?" stands for one character.
-std::u32string Folded(const std::string& text) {
+std::u32string Folded(const std::string& text)
+{
     return Utf8CodePoints(Utf8Lower(text));
 }
 
-bool IsSeparator(char c) {
+bool IsSeparator(char c)
+{
     return c == '/' || c == '\\';
 }
 
 // The part after the last "/" or "\"; zip files written on Windows sometimes use the latter.
-std::string FileNamePart(const std::string& path) {
+std::string FileNamePart(const std::string& path)
+{
     size_t pos = path.find_last_of("/\\");
     return pos == std::string::npos ? path : path.substr(pos + 1);
 }
 
 // Resolves the entry's path lexically; false when it is absolute or climbs above the folder it is extracted into.
-bool SafeRelativePath(const std::string& entryName, std::string& relative) {
+bool SafeRelativePath(const std::string& entryName, std::string& relative)
+{
     relative.clear();
     // A zero byte would cut the path short when it reaches the file system.
     if (entryName.empty() || IsSeparator(entryName.front()) || entryName.find('\0') != std::string::npos) {
@@ -90,7 +96,8 @@ struct TFileCloser {
 using TFileHandle = std::unique_ptr<std::FILE, TFileCloser>;
 
 // Copies source into the already opened, private target descriptor; false with errorText set on failure.
-bool CopyInto(const std::string& source, int target, std::string& errorText) {
+bool CopyInto(const std::string& source, int target, std::string& errorText)
+{
     TFileHandle in(std::fopen(source.c_str(), "rb"));
     if (!in) {
         errorText = "Can not open file " + Quoted(source) + ": " + SystemError(errno) + " !";
@@ -119,12 +126,14 @@ bool CopyInto(const std::string& source, int target, std::string& errorText) {
 
 } // namespace
 
-void MaskScramble(uint8_t* block, size_t n) {
+void MaskScramble(uint8_t* block, size_t n)
+{
     for (size_t i = 0; i < n; ++i)
         block[i] ^= uint8_t(255 - (i % 256));
 }
 
-bool UnscrambleFile(const std::string& path, std::string* errorText) {
+bool UnscrambleFile(const std::string& path, std::string* errorText)
+{
     auto fail = [&](const std::string& text) {
         if (errorText) *errorText = text;
         return false;
@@ -156,14 +165,16 @@ bool UnscrambleFile(const std::string& path, std::string* errorText) {
     return true;
 }
 
-bool IsScrambledFile(const std::string& path) {
+bool IsScrambledFile(const std::string& path)
+{
     TFileHandle file(std::fopen(path.c_str(), "rb"));
     if (!file) return false;
     unsigned char head[2];
     return std::fread(head, 1, 2, file.get()) == 2 && head[0] == 0xAF && head[1] == 0xB5;
 }
 
-bool MatchesMask(const std::string& name, const std::string& mask) {
+bool MatchesMask(const std::string& name, const std::string& mask)
+{
     const std::u32string text = Folded(name);
     const std::u32string pattern = Folded(mask);
     // Greedy matching that, on a mismatch, lets the most recent "*" swallow one more character.
@@ -188,7 +199,8 @@ bool MatchesMask(const std::string& name, const std::string& mask) {
     return p == pattern.size();
 }
 
-bool IsContainerFileName(const std::string& path) {
+bool IsContainerFileName(const std::string& path)
+{
     std::string name = FileNamePart(path);
     size_t dot = name.rfind('.');
     if (dot == std::string::npos) return false;
@@ -207,7 +219,8 @@ bool IsContainerFileName(const std::string& path) {
     return false;
 }
 
-std::string MakePrivateTempFolder(std::string* errorText) {
+std::string MakePrivateTempFolder(std::string* errorText)
+{
     std::string temp = TempPath();
     if (temp.empty()) {
         if (errorText) *errorText = "Can not find the temporary directory !";
@@ -222,7 +235,8 @@ std::string MakePrivateTempFolder(std::string* errorText) {
     return pattern;
 }
 
-TKvnCryptedZipFileReader::TKvnCryptedZipFileReader(const std::string& path) {
+TKvnCryptedZipFileReader::TKvnCryptedZipFileReader(const std::string& path)
+{
     Scrambled = IsScrambledFile(path);
     if (!Scrambled) {
         Archive = path;
@@ -253,11 +267,13 @@ TKvnCryptedZipFileReader::TKvnCryptedZipFileReader(const std::string& path) {
     OwnsCopy = true;
 }
 
-TKvnCryptedZipFileReader::~TKvnCryptedZipFileReader() {
+TKvnCryptedZipFileReader::~TKvnCryptedZipFileReader()
+{
     if (OwnsCopy) ::unlink(Archive.c_str());
 }
 
-bool TKvnFileList::ListEntries(const std::string& archivePath, const std::string& pattern) {
+bool TKvnFileList::ListEntries(const std::string& archivePath, const std::string& pattern)
+{
     Entries.clear();
     size_t split = pattern.find_last_of('/');
     Target = split == std::string::npos ? "" : pattern.substr(0, split + 1);
@@ -285,13 +301,15 @@ bool TKvnFileList::ListEntries(const std::string& archivePath, const std::string
     return true;
 }
 
-std::string TKvnFileList::TargetPath(size_t index) const {
+std::string TKvnFileList::TargetPath(size_t index) const
+{
     std::string relative;
     if (!SafeRelativePath(EntryName(index), relative)) return "";
     return Target + relative;
 }
 
-TKvnExtractResult TKvnFileList::Extract(const std::string& archivePath, const TKvnExtractCallback& callback) {
+TKvnExtractResult TKvnFileList::Extract(const std::string& archivePath, const TKvnExtractCallback& callback)
+{
     Error.clear();
     auto fail = [this](const std::string& text) {
         Error = text;
@@ -383,11 +401,13 @@ TKvnExtractResult TKvnFileList::Extract(const std::string& archivePath, const TK
     return exDone;
 }
 
-TKvnContainerExtraction::~TKvnContainerExtraction() {
+TKvnContainerExtraction::~TKvnContainerExtraction()
+{
     RemoveFolder();
 }
 
-void TKvnContainerExtraction::RemoveFolder() {
+void TKvnContainerExtraction::RemoveFolder()
+{
     if (!PrivateFolder.empty()) {
         std::error_code ignored;
         fs::remove_all(PrivateFolder, ignored);
@@ -396,7 +416,8 @@ void TKvnContainerExtraction::RemoveFolder() {
     ExtractedFile.clear();
 }
 
-bool TKvnContainerExtraction::Open(const std::string& containerPath) {
+bool TKvnContainerExtraction::Open(const std::string& containerPath)
+{
     RemoveFolder();
     Error.clear();
     Scrambled = false;

@@ -36,8 +36,6 @@ bool MatchesMask(const std::string& name, const std::string& mask);
 // True when the lower-cased extension of path's file name is exactly one of the container extensions.
 bool IsContainerFileName(const std::string& path);
 
-
-
 // Creates a new folder, readable only by this user, under the temporary directory; "" (errorText set) on failure.
 std::string MakePrivateTempFolder(std::string* errorText = nullptr);
 

@@ -22,12 +22,10 @@ std::string_view TrimBlanks(std::string_view text)
 int FieldAsInteger(std::string_view field)
 {
     field = TrimBlanks(field);
-    if (!field.empty() && field.front() == '+')
-        field.remove_prefix(1);
+    if (!field.empty() && field.front() == '+') field.remove_prefix(1);
     int value = 0;
     auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
-    if (error != std::errc() || end != field.data() + field.size() || field.empty())
-        return 0;
+    if (error != std::errc() || end != field.data() + field.size() || field.empty()) return 0;
     return value;
 }
 
@@ -40,8 +38,7 @@ bool IsDigit(char c)
 
 TSwimTime StrToSwimTime(std::string_view text)
 {
-    if (text == "99:99.99" || text == "99:99,99")
-        text = "59:59.99";
+    if (text == "99:99.99" || text == "99:99,99") text = "59:59.99";
 
     std::vector<std::string_view> fields;
     if (!text.empty()) {
@@ -53,8 +50,7 @@ TSwimTime StrToSwimTime(std::string_view text)
             }
         }
     }
-    if (fields.size() < 2)
-        return 0;
+    if (fields.size() < 2) return 0;
 
     // 64 bits, so that absurd minute fields cannot overflow before the result is narrowed.
     std::int64_t minutes = fields.size() >= 3 ? FieldAsInteger(fields.front()) : 0;
@@ -62,8 +58,7 @@ TSwimTime StrToSwimTime(std::string_view text)
     std::string_view fraction = TrimBlanks(fields.back());
 
     std::int64_t value = minutes * 600000 + seconds * 10000;
-    if (!fraction.empty())
-        value += (IsDigit(fraction[0]) ? fraction[0] - '0' : 0) * 1000;
+    if (!fraction.empty()) value += (IsDigit(fraction[0]) ? fraction[0] - '0' : 0) * 1000;
     if (fraction.size() >= 2)
         value += (IsDigit(fraction[1]) ? fraction[1] - '0' : 10) * 10;
     else if (value > 0)
@@ -74,8 +69,7 @@ TSwimTime StrToSwimTime(std::string_view text)
 std::string SwimTimeToStr(TSwimTime value, bool withHundredths)
 {
     int hundredths = value % 1000 / 10;
-    if (value / 1000 == 0 && value % 100 / 10 == 0)
-        return {};
+    if (value / 1000 == 0 && value % 100 / 10 == 0) return {};
 
     std::string minutes = std::to_string(value / 600000);
     if (minutes.size() < 2)
@@ -90,10 +84,8 @@ std::string SwimTimeToStr(TSwimTime value, bool withHundredths)
     text += static_cast<char>('0' + seconds % 10);
     text += '.';
     text += static_cast<char>('0' + tenths % 10);
-    if (withHundredths)
-        text += hundredths < 10 ? static_cast<char>('0' + hundredths) : '*';
-    if (text.compare(0, 3, " 0:") == 0)
-        text.replace(0, 3, "   ");
+    if (withHundredths) text += hundredths < 10 ? static_cast<char>('0' + hundredths) : '*';
+    if (text.compare(0, 3, " 0:") == 0) text.replace(0, 3, "   ");
     return text;
 }
 
@@ -116,8 +108,7 @@ TSwimTime SwimTimeDiff(TSwimTime later, TSwimTime earlier)
 
 int MulDiv(int a, int b, int c)
 {
-    if (c == 0)
-        return 0;
+    if (c == 0) return 0;
     long long product = static_cast<long long>(a) * b;
     long long quotient = product / c;
     long long remainder = product % c;

@@ -45,19 +45,16 @@ const TKvnSystemX& GetSystemInfo()
 std::string OperatingSystemText()
 {
     utsname name{};
-    if (uname(&name) != 0)
-        return "unknown system";
+    if (uname(&name) != 0) return "unknown system";
     return std::string(name.sysname) + " " + name.release + " (" + name.version + ")";
 }
 
 TDateTime FileModificationDate(const std::string& path)
 {
     struct stat info {};
-    if (path.empty() || stat(path.c_str(), &info) != 0)
-        return 0;
+    if (path.empty() || stat(path.c_str(), &info) != 0) return 0;
     std::tm local{};
-    if (!localtime_r(&info.st_mtime, &local))
-        return 0;
+    if (!localtime_r(&info.st_mtime, &local)) return 0;
     TDateTime date = 0;
     TDateTime time = 0;
     if (!TryEncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, date) ||

@@ -11,8 +11,8 @@ namespace kvn {
 // The build's description of the program, as a version resource would give it.
 struct TKvnVersionInfo {
     std::string ProductName;
-    std::string InternalName;  // empty: derived from the executable's file name
-    std::string FileVersion;   // "major.minor.release.build"
+    std::string InternalName; // empty: derived from the executable's file name
+    std::string FileVersion;  // "major.minor.release.build"
 };
 
 class TKvnSystemX {

@@ -17,9 +17,9 @@ void TOrvArena::AddBlock(std::size_t minimumSize)
     while (size < minimumSize)
         size *= 2;
     // Blocks grow so that a small file stays small and a large one needs few of them.
-    if (fNextBlockSize < kLargestBlock)
-        fNextBlockSize *= 2;
-    fBlocks.push_back(std::unique_ptr<std::byte[]>(new std::byte[size])); // not zeroed: every byte is written before use
+    if (fNextBlockSize < kLargestBlock) fNextBlockSize *= 2;
+    fBlocks.push_back(
+        std::unique_ptr<std::byte[]>(new std::byte[size])); // not zeroed: every byte is written before use
     fNext = fBlocks.back().get();
     fEnd = fNext + size;
     fReserved += size;
@@ -42,8 +42,7 @@ void* TOrvArena::Allocate(std::size_t size, std::size_t alignment)
 
 std::string_view TOrvArena::StoreText(std::string_view text)
 {
-    if (text.empty())
-        return {};
+    if (text.empty()) return {};
     auto* copy = static_cast<char*>(Allocate(text.size(), 1));
     std::memcpy(copy, text.data(), text.size());
     return {copy, text.size()};

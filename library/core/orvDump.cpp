@@ -9,11 +9,9 @@ void DumpElement(const TOrvAbstractElement& element, int depth, std::ostream& ou
     out << std::string(static_cast<std::size_t>(depth) * 2, ' ') << element.TagName();
     for (int i = 0; i < element.AttributeCount(); ++i)
         out << ' ' << AttributeName(element.AttributeAt(i)) << "=\"" << element.AttributeValueAt(i) << '"';
-    if (const TOrvDataElement* data = element.AsData())
-        out << " = \"" << data->Text() << '"';
+    if (const TOrvDataElement* data = element.AsData()) out << " = \"" << data->Text() << '"';
     out << " @" << element.Line();
-    if (element.State() != osClean)
-        out << " !" << static_cast<int>(element.State());
+    if (element.State() != osClean) out << " !" << static_cast<int>(element.State());
     out << '\n';
 }
 

@@ -14,19 +14,21 @@ namespace kvn {
 namespace {
 
 constexpr std::array<std::string_view, otUnknown + 1> kTagNames = {
-    "ORVIDA", "CONTACT", "CONSTRUCTOR", "MEETINFO", "POINTTABLE", "CAT", "CLUB", "COMPETITION", "ENTRY", "EVENT",
-    "JUDGE", "PERIOD", "PERSON", "POSITION", "RECORD", "RECORDLIST", "RELAY", "RESULT", "TEAM", "SPLIT",
-    "CATS", "CLUBS", "COMPETITIONS", "ENTRIES", "EVENTS", "JUDGES", "PERIODS", "PERSONS", "POSITIONS", "RECORDS",
-    "RECORDLISTS", "RELAYS", "RESULTS", "TEAMS", "SPLITS",
-    "BIRTHDATE", "CID", "CODE", "COMMENT", "DATE", "DEADLINE", "DIS", "DISCNT", "EID", "EMAIL", "FAX", "FEE", "FNAME",
-    "HEAT", "INITIAL", "INTERNET", "LANE", "LANEMAX", "LANEMIN", "LCT", "LICENSE", "LSC", "MAX", "MAXAGE",
-    "MAXENTRIES", "MIN", "MINAGE", "MOBILE", "NAME", "NATION", "NUM", "ORGANIZER", "PASSPORT", "PEID", "PHONE", "PID",
-    "PLACE", "PL", "PM", "POINTS", "POOLNAME", "PROMOTER", "RANK", "REGISTRATION", "RT", "SCT", "SEX", "SID", "STR",
-    "STATE", "STREET", "STREET2", "TI", "TIME", "TYPE", "UPDATED", "VERSION", "YOB", "ZIP",
-    "???"};
+    "ORVIDA",   "CONTACT", "CONSTRUCTOR", "MEETINFO",   "POINTTABLE", "CAT",      "CLUB",         "COMPETITION",
+    "ENTRY",    "EVENT",   "JUDGE",       "PERIOD",     "PERSON",     "POSITION", "RECORD",       "RECORDLIST",
+    "RELAY",    "RESULT",  "TEAM",        "SPLIT",      "CATS",       "CLUBS",    "COMPETITIONS", "ENTRIES",
+    "EVENTS",   "JUDGES",  "PERIODS",     "PERSONS",    "POSITIONS",  "RECORDS",  "RECORDLISTS",  "RELAYS",
+    "RESULTS",  "TEAMS",   "SPLITS",      "BIRTHDATE",  "CID",        "CODE",     "COMMENT",      "DATE",
+    "DEADLINE", "DIS",     "DISCNT",      "EID",        "EMAIL",      "FAX",      "FEE",          "FNAME",
+    "HEAT",     "INITIAL", "INTERNET",    "LANE",       "LANEMAX",    "LANEMIN",  "LCT",          "LICENSE",
+    "LSC",      "MAX",     "MAXAGE",      "MAXENTRIES", "MIN",        "MINAGE",   "MOBILE",       "NAME",
+    "NATION",   "NUM",     "ORGANIZER",   "PASSPORT",   "PEID",       "PHONE",    "PID",          "PLACE",
+    "PL",       "PM",      "POINTS",      "POOLNAME",   "PROMOTER",   "RANK",     "REGISTRATION", "RT",
+    "SCT",      "SEX",     "SID",         "STR",        "STATE",      "STREET",   "STREET2",      "TI",
+    "TIME",     "TYPE",    "UPDATED",     "VERSION",    "YOB",        "ZIP",      "???"};
 
-constexpr std::array<std::string_view, ovaUnknown + 1> kAttributeNames = {"currency", "dis", "id", "nation", "type",
-                                                                          "???"};
+constexpr std::array<std::string_view, ovaUnknown + 1> kAttributeNames = {"currency", "dis",  "id",
+                                                                          "nation",   "type", "???"};
 
 // Open-addressing table from tag name to kind, built once; the reader looks up every tag name here.
 class TTagTable {
@@ -46,8 +48,7 @@ public:
     {
         for (std::size_t slot = Hash(name);; slot = (slot + 1) % fSlots.size()) {
             TOrvTagKind kind = fSlots[slot];
-            if (kind == otUnknown || kTagNames[kind] == name)
-                return kind;
+            if (kind == otUnknown || kTagNames[kind] == name) return kind;
         }
     }
 
@@ -71,12 +72,10 @@ bool IsDigit(char c)
 // Digits of text[first, first + count) as a number, or -1 when any is missing or not a digit.
 int DigitsAt(std::string_view text, std::size_t first, std::size_t count)
 {
-    if (first + count > text.size())
-        return -1;
+    if (first + count > text.size()) return -1;
     int value = 0;
     for (std::size_t i = first; i < first + count; ++i) {
-        if (!IsDigit(text[i]))
-            return -1;
+        if (!IsDigit(text[i])) return -1;
         value = value * 10 + (text[i] - '0');
     }
     return value;
@@ -97,10 +96,8 @@ TOrvTagKind TagKindOf(std::string_view name)
 
 TOrvElementClass ElementClassOf(TOrvTagKind kind)
 {
-    if (kind <= otTEAM)
-        return TOrvElementClass::Object;
-    if (kind >= otCATS && kind <= otSPLITS)
-        return TOrvElementClass::Collection;
+    if (kind <= otTEAM) return TOrvElementClass::Object;
+    if (kind >= otCATS && kind <= otSPLITS) return TOrvElementClass::Collection;
     return TOrvElementClass::Data;
 }
 
@@ -112,19 +109,16 @@ std::string_view AttributeName(TOrvAttribute attribute)
 TOrvAttribute AttributeOf(std::string_view lowerCaseName)
 {
     for (int i = 0; i < ovaUnknown; ++i)
-        if (kAttributeNames[i] == lowerCaseName)
-            return static_cast<TOrvAttribute>(i);
+        if (kAttributeNames[i] == lowerCaseName) return static_cast<TOrvAttribute>(i);
     return ovaUnknown;
 }
 
 std::int32_t OrvTextToInt(std::string_view text)
 {
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     std::int32_t value = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size())
-        return 0;
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) return 0;
     return value;
 }
 
@@ -149,12 +143,10 @@ void WalkTree(const TOrvAbstractElement& root, const std::function<void(const TO
 
 void TOrvAbstractElement::MarkState(std::uint8_t level)
 {
-    if (fState >= level)
-        return;
+    if (fState >= level) return;
     fState = level;
     for (TOrvAbstractElement* ancestor = fParent; ancestor; ancestor = ancestor->fParent)
-        if (ancestor->fState < osFaultInside)
-            ancestor->fState = osFaultInside;
+        if (ancestor->fState < osFaultInside) ancestor->fState = osFaultInside;
 }
 
 void TOrvAbstractElement::SetAttribute(TOrvAttribute attribute, std::string_view value)
@@ -178,8 +170,7 @@ void TOrvAbstractElement::SetAttribute(TOrvAttribute attribute, std::string_view
 std::string_view TOrvAbstractElement::AttributeValue(TOrvAttribute attribute) const
 {
     for (int i = 0; i < fAttributeCount; ++i)
-        if (fAttributes[i].Attribute == attribute)
-            return fAttributes[i].Value;
+        if (fAttributes[i].Attribute == attribute) return fAttributes[i].Value;
     return {};
 }
 
@@ -253,16 +244,14 @@ TDateTime TOrvDataElement::AsDate() const
     int month = DigitsAt(text, 4, 2);
     int day = DigitsAt(text, 6, 2);
     TDateTime date = 0;
-    if (year < 0 || month < 0 || day < 0 || !TryEncodeDate(year, month, day, date))
-        return 0;
+    if (year < 0 || month < 0 || day < 0 || !TryEncodeDate(year, month, day, date)) return 0;
     return date;
 }
 
 int TOrvDataElement::TimeStatus() const
 {
     std::string_view text = Text();
-    if (text.empty())
-        return 0;
+    if (text.empty()) return 0;
     switch (text.front()) {
     case 'I':
         return 1;
@@ -279,10 +268,8 @@ TSwimTime TOrvDataElement::TimeValue(int status) const
 {
     static constexpr char kStatusLetters[] = "EILV";
     std::string_view text = Text();
-    if (text.empty())
-        return 0;
-    if (status >= 0 && status <= 3 && text.front() != kStatusLetters[status])
-        return 0;
+    if (text.empty()) return 0;
+    if (status >= 0 && status <= 3 && text.front() != kStatusLetters[status]) return 0;
     // Characters 2 to 12 hold "hh:mm:ss.hh"; only "mm:ss.hh" is converted, the hours are not read.
     std::string_view time = text.substr(1, 11);
     return StrToSwimTime(time.size() > 3 ? time.substr(3, 8) : std::string_view());
@@ -296,8 +283,7 @@ void TOrvAbstractObject::Add(TOrvAbstractElement* child)
         std::uint32_t capacity = fCapacity ? fCapacity * 2 : 4;
         void* memory = Tree().Arena().Allocate(sizeof(TOrvAbstractElement*) * capacity, alignof(TOrvAbstractElement*));
         auto* items = static_cast<TOrvAbstractElement**>(memory);
-        if (fCount)
-            std::memcpy(items, fItems, sizeof(TOrvAbstractElement*) * fCount);
+        if (fCount) std::memcpy(items, fItems, sizeof(TOrvAbstractElement*) * fCount);
         fItems = items;
         fCapacity = capacity;
     }
@@ -309,8 +295,7 @@ void TOrvAbstractObject::AssignItems(std::span<TOrvAbstractElement* const> items
 {
     fCount = fCapacity = 0;
     fItems = nullptr;
-    if (items.empty())
-        return;
+    if (items.empty()) return;
     void* memory = Tree().Arena().Allocate(sizeof(TOrvAbstractElement*) * items.size(), alignof(TOrvAbstractElement*));
     fItems = static_cast<TOrvAbstractElement**>(memory);
     std::memcpy(fItems, items.data(), sizeof(TOrvAbstractElement*) * items.size());
@@ -322,8 +307,7 @@ void TOrvAbstractObject::AssignItems(std::span<TOrvAbstractElement* const> items
 TOrvAbstractElement* TOrvAbstractObject::Child(TOrvTagKind kind) const
 {
     for (TOrvAbstractElement* child : *this)
-        if (child->Kind() == kind)
-            return child;
+        if (child->Kind() == kind) return child;
     return nullptr;
 }
 
@@ -342,8 +326,7 @@ std::int32_t TOrvAbstractObject::ChildInt(TOrvTagKind kind) const
 TOrvDataElement* TOrvAbstractObject::DataChild(TOrvTagKind kind, bool create)
 {
     TOrvAbstractElement* child = Child(kind);
-    if (child || !create)
-        return child ? child->AsData() : nullptr;
+    if (child || !create) return child ? child->AsData() : nullptr;
     TOrvDataElement* data = Tree().CreateData(kind);
     Add(data);
     return data;
@@ -353,8 +336,7 @@ TOrvAbstractElement* TOrvAbstractObject::FindByAttribute(TOrvAttribute attribute
 {
     for (TOrvAbstractElement* child : *this) {
         for (int i = 0; i < child->AttributeCount(); ++i)
-            if (child->AttributeAt(i) == attribute && child->AttributeValueAt(i) == value)
-                return child;
+            if (child->AttributeAt(i) == attribute && child->AttributeValueAt(i) == value) return child;
     }
     return nullptr;
 }
@@ -390,15 +372,13 @@ TOrvAbstractElement* TOrvTree::CreateElement(TOrvTagKind kind)
 
 TOrvObject* TOrvTree::CreateObject(TOrvTagKind kind)
 {
-    if (ElementClassOf(kind) != TOrvElementClass::Object)
-        throw std::logic_error("Invalid Orvida object type!");
+    if (ElementClassOf(kind) != TOrvElementClass::Object) throw std::logic_error("Invalid Orvida object type!");
     return Make<TOrvObject>(kind);
 }
 
 TOrvCollection* TOrvTree::CreateCollection(TOrvTagKind kind)
 {
-    if (ElementClassOf(kind) != TOrvElementClass::Collection)
-        throw std::logic_error("Invalid Orvida collection type!");
+    if (ElementClassOf(kind) != TOrvElementClass::Collection) throw std::logic_error("Invalid Orvida collection type!");
     return Make<TOrvCollection>(kind);
 }
 

@@ -55,20 +55,17 @@ bool HasHighBytes(std::string_view text)
 // The code point of a character reference body such as "#233" or "#xE9", or -1.
 long CharacterReference(std::string_view body)
 {
-    if (body.size() < 2 || body[0] != '#')
-        return -1;
+    if (body.size() < 2 || body[0] != '#') return -1;
     bool hex = body[1] == 'x' || body[1] == 'X';
     std::string_view digits = body.substr(hex ? 2 : 1);
-    if (digits.empty() || digits.size() > 8)
-        return -1;
+    if (digits.empty() || digits.size() > 8) return -1;
     long value = 0;
     for (char c : digits) {
-        int digit = c >= '0' && c <= '9'                ? c - '0'
-                    : hex && c >= 'a' && c <= 'f'       ? c - 'a' + 10
-                    : hex && c >= 'A' && c <= 'F'       ? c - 'A' + 10
-                                                        : -1;
-        if (digit < 0)
-            return -1;
+        int digit = c >= '0' && c <= '9'          ? c - '0'
+                    : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10
+                    : hex && c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                  : -1;
+        if (digit < 0) return -1;
         value = value * (hex ? 16 : 10) + digit;
     }
     return value;
@@ -77,8 +74,7 @@ long CharacterReference(std::string_view body)
 TOrvEncoding EncodingOfName(std::string_view name)
 {
     std::string lower = AsciiLower(name);
-    if (lower == "utf-8" || lower == "utf8" || lower == "us-ascii" || lower == "ascii")
-        return TOrvEncoding::Utf8;
+    if (lower == "utf-8" || lower == "utf8" || lower == "us-ascii" || lower == "ascii") return TOrvEncoding::Utf8;
     if (lower == "windows-1252" || lower == "cp1252" || lower == "iso-8859-1" || lower == "iso-8859-15" ||
         lower == "latin1" || lower == "latin-1")
         return TOrvEncoding::Windows1252;
@@ -114,8 +110,7 @@ bool TOrvParser::OpenInput(const std::string& fileName)
     }
 
     std::error_code error;
-    if (!std::filesystem::is_directory(inputPath, error))
-        fFile = std::fopen(inputPath.c_str(), "rb");
+    if (!std::filesystem::is_directory(inputPath, error)) fFile = std::fopen(inputPath.c_str(), "rb");
     if (!fFile) {
         fContainer.reset();
         fReceiver.AddMessage("Can not open file !", 0, false);
@@ -155,26 +150,22 @@ void TOrvParser::DecideEncodingFromBytes()
 {
     fEncoding = TOrvEncoding::Utf8;
     std::FILE* file = std::fopen(fFileName.c_str(), "rb");
-    if (!file)
-        return;
+    if (!file) return;
     TUtf8Validator validator;
     std::array<char, 64 * 1024> chunk;
     std::size_t got = 0;
     while ((got = std::fread(chunk.data(), 1, chunk.size(), file)) > 0) {
-        if (!validator.Feed(chunk.data(), got))
-            break;
+        if (!validator.Feed(chunk.data(), got)) break;
     }
     std::fclose(file);
-    if (!validator.Finish())
-        fEncoding = TOrvEncoding::Windows1252;
+    if (!validator.Finish()) fEncoding = TOrvEncoding::Windows1252;
 }
 
 // --- Window ---
 
 bool TOrvParser::Refill()
 {
-    if (fInputEnded || !fFile)
-        return false;
+    if (fInputEnded || !fFile) return false;
     CountLines();
     std::size_t unread = static_cast<std::size_t>(fEnd - fPos);
     std::memmove(fBuffer, fPos, unread);
@@ -191,16 +182,14 @@ bool TOrvParser::Refill()
         fEnd = zero;
         fInputEnded = true;
     }
-    if (fProgress)
-        fProgress(Position());
+    if (fProgress) fProgress(Position());
     return fEnd > fresh;
 }
 
 int TOrvParser::PeekAt(std::size_t offset)
 {
     while (static_cast<std::size_t>(fEnd - fPos) <= offset)
-        if (!Refill())
-            return -1;
+        if (!Refill()) return -1;
     return static_cast<unsigned char>(fPos[offset]);
 }
 
@@ -225,8 +214,7 @@ void TOrvParser::SkipBlanks()
     for (;;) {
         while (fPos < fEnd && IsBlank(*fPos))
             ++fPos;
-        if (fPos < fEnd || !Refill())
-            return;
+        if (fPos < fEnd || !Refill()) return;
     }
 }
 
@@ -240,8 +228,7 @@ TOrvParser::TTokenKind TOrvParser::NextToken()
     char c = *fPos;
     switch (fState) {
     case lsBetweenTags:
-        if (c == '<')
-            return ReadMarkup();
+        if (c == '<') return ReadMarkup();
         ReadText();
         return tkText;
     case lsInStartTag:
@@ -339,8 +326,7 @@ void TOrvParser::ReadName(std::string& out)
         while (fPos < fEnd && (kCharClasses[static_cast<unsigned char>(*fPos)] & ccNameChar))
             ++fPos;
         out.append(start, static_cast<std::size_t>(fPos - start));
-        if (fPos < fEnd || !Refill())
-            return;
+        if (fPos < fEnd || !Refill()) return;
     }
 }
 
@@ -357,35 +343,29 @@ void TOrvParser::ReadText()
         // No markup in the rest of the window: the text goes on in the next one.
         fToken.append(fPos, static_cast<std::size_t>(fEnd - fPos));
         fPos = fEnd;
-        if (!Refill())
-            break;
+        if (!Refill()) break;
     }
     std::string_view trimmed = TrimBlanks(fToken);
-    if (trimmed.size() != fToken.size())
-        fToken = std::string(trimmed);
+    if (trimmed.size() != fToken.size()) fToken = std::string(trimmed);
 }
 
 void TOrvParser::ReadUntil(std::string_view terminator, std::string* out)
 {
-    if (out)
-        out->clear();
+    if (out) out->clear();
     for (;;) {
         std::string_view window(fPos, static_cast<std::size_t>(fEnd - fPos));
         std::size_t hit = window.find(terminator);
         if (hit != std::string_view::npos) {
-            if (out)
-                out->append(window.substr(0, hit));
+            if (out) out->append(window.substr(0, hit));
             fPos += hit + terminator.size();
             return;
         }
         // Keep a possible beginning of the terminator for the next window.
         std::size_t keep = std::min(window.size(), terminator.size() - 1);
-        if (out)
-            out->append(window.substr(0, window.size() - keep));
+        if (out) out->append(window.substr(0, window.size() - keep));
         fPos = fEnd - keep;
         if (!Refill()) {
-            if (out)
-                out->append(fPos, static_cast<std::size_t>(fEnd - fPos));
+            if (out) out->append(fPos, static_cast<std::size_t>(fEnd - fPos));
             fPos = fEnd;
             return;
         }
@@ -426,8 +406,7 @@ std::string_view TOrvParser::DecodeValue(std::string_view raw)
         fConverted = Cp1252ToUtf8(raw);
         text = fConverted;
     }
-    if (text.find('&') != std::string_view::npos)
-        text = DecodeEntities(text);
+    if (text.find('&') != std::string_view::npos) text = DecodeEntities(text);
     return text;
 }
 
@@ -457,8 +436,7 @@ std::string_view TOrvParser::DecodeEntities(std::string_view text)
                 }
             }
             long codePoint = replaced ? -1 : CharacterReference(body);
-            if (codePoint > 0 && AppendUtf8(fUnescaped, static_cast<std::uint32_t>(codePoint)))
-                replaced = true;
+            if (codePoint > 0 && AppendUtf8(fUnescaped, static_cast<std::uint32_t>(codePoint))) replaced = true;
             if (replaced) {
                 pos = semicolon + 1;
                 continue;
@@ -472,20 +450,15 @@ std::string_view TOrvParser::DecodeEntities(std::string_view text)
 
 void TOrvParser::TakeDeclaration(std::string_view declaration)
 {
-    if (declaration.substr(0, 3) != "xml" || declaration.size() < 4 || !IsBlank(declaration[3]))
-        return;
+    if (declaration.substr(0, 3) != "xml" || declaration.size() < 4 || !IsBlank(declaration[3])) return;
     std::size_t at = declaration.find("encoding");
-    if (at == std::string_view::npos)
-        return;
+    if (at == std::string_view::npos) return;
     std::string_view rest = TrimBlanks(declaration.substr(at + 8));
-    if (rest.empty() || rest.front() != '=')
-        return;
+    if (rest.empty() || rest.front() != '=') return;
     rest = TrimBlanks(rest.substr(1));
-    if (rest.empty() || (rest.front() != '"' && rest.front() != '\''))
-        return;
+    if (rest.empty() || (rest.front() != '"' && rest.front() != '\'')) return;
     std::size_t close = rest.find(rest.front(), 1);
-    if (close != std::string_view::npos)
-        fEncoding = EncodingOfName(rest.substr(1, close - 1));
+    if (close != std::string_view::npos) fEncoding = EncodingOfName(rest.substr(1, close - 1));
 }
 
 // --- Parser ---
@@ -498,15 +471,13 @@ void TOrvParser::Report(const std::string& text, std::int32_t position, bool war
 
 void TOrvParser::Mark(std::uint8_t level)
 {
-    if (!fStack.empty())
-        fStack.back()->MarkState(level);
+    if (!fStack.empty()) fStack.back()->MarkState(level);
 }
 
 void TOrvParser::Push(TOrvAbstractElement* element)
 {
     fStack.push_back(element);
-    if (fPendingChildren.size() < fStack.size())
-        fPendingChildren.resize(fStack.size());
+    if (fPendingChildren.size() < fStack.size()) fPendingChildren.resize(fStack.size());
     fPendingChildren[fStack.size() - 1].clear();
 }
 
@@ -514,8 +485,7 @@ void TOrvParser::Pop()
 {
     TOrvAbstractElement* element = fStack.back();
     std::vector<TOrvAbstractElement*>& children = fPendingChildren[fStack.size() - 1];
-    if (TOrvAbstractObject* object = element->AsObject())
-        object->AssignItems(children);
+    if (TOrvAbstractObject* object = element->AsObject()) object->AssignItems(children);
     children.clear();
     fStack.pop_back();
     // An element that never got a parent (a child of a data element) is dropped here; its memory goes with
@@ -532,24 +502,20 @@ std::unique_ptr<TOrvTree> TOrvParser::Parse(const std::string& fileName, const T
 {
     fProgress = progress;
     fStack.clear();
-    if (!OpenInput(fileName))
-        return nullptr;
+    if (!OpenInput(fileName)) return nullptr;
 
     TTokenKind token;
     for (;;) {
         token = NextToken();
-        if (token == tkProcessingInstruction && fEncoding == TOrvEncoding::Undecided)
-            TakeDeclaration(fToken);
-        if (token != tkNone && token != tkComment && token != tkProcessingInstruction)
-            break;
+        if (token == tkProcessingInstruction && fEncoding == TOrvEncoding::Undecided) TakeDeclaration(fToken);
+        if (token != tkNone && token != tkComment && token != tkProcessingInstruction) break;
     }
     if (token != tkStartTag || fTagKind != otORVIDA) {
         fReceiver.AddMessage("No ORVIDA - File !", 0, false);
         CloseInput();
         return nullptr;
     }
-    if (fEncoding == TOrvEncoding::Undecided)
-        DecideEncodingFromBytes();
+    if (fEncoding == TOrvEncoding::Undecided) DecideEncodingFromBytes();
 
     fTree = std::make_unique<TOrvTree>();
     TOrvObject* root = fTree->CreateObject(otORVIDA);
@@ -584,8 +550,7 @@ std::unique_ptr<TOrvTree> TOrvParser::Parse(const std::string& fileName, const T
         default:
             break;
         }
-        if (token == tkEnd || fEndOfTokens)
-            break;
+        if (token == tkEnd || fEndOfTokens) break;
     }
 
     CloseOpenElements();
@@ -643,8 +608,7 @@ TOrvParser::TTokenKind TOrvParser::HandleAttribute()
     TOrvAbstractElement* top = fStack.back();
     top->SetAttribute(attribute, value);
     if (attribute == ovaID)
-        if (TOrvObject* object = top->AsPlainObject())
-            object->SetId(OrvTextToInt(value));
+        if (TOrvObject* object = top->AsPlainObject()) object->SetId(OrvTextToInt(value));
     return token;
 }
 
@@ -655,18 +619,15 @@ void TOrvParser::SkipUnknownElement()
     int depth = 1;
     while (depth > 0) {
         TTokenKind token = NextToken();
-        if (token == tkEnd)
-            return;
+        if (token == tkEnd) return;
         if (token == tkStartTag) {
             ++fStartTagCount;
             lastStartTag = AsciiUpper(fToken);
-            if (lastStartTag == skipped)
-                ++depth;
+            if (lastStartTag == skipped) ++depth;
         } else if (token == tkEndTag) {
             // "/>" closes only the start tag just read, so it counts only when that tag had the skipped name.
             const std::string& closed = fToken.empty() ? lastStartTag : AsciiUpper(fToken);
-            if (closed == skipped)
-                --depth;
+            if (closed == skipped) --depth;
         }
     }
 }
@@ -674,8 +635,7 @@ void TOrvParser::SkipUnknownElement()
 void TOrvParser::CheckVersion()
 {
     TOrvObject* root = fTree->Root();
-    if (root->ChildText(otVERSION) < kCurrentVersion)
-        fReceiver.AddMessage("Expired ORVIDA - Version !", 0, true);
+    if (root->ChildText(otVERSION) < kCurrentVersion) fReceiver.AddMessage("Expired ORVIDA - Version !", 0, true);
 }
 
 } // namespace kvn

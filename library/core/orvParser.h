@@ -50,12 +50,18 @@ public:
 
 private:
     enum TTokenKind : std::uint8_t {
-        tkNone, tkEnd, tkText, tkStartTag, tkEndTag, tkAttributeName, tkAttributeValue, tkComment,
-        tkProcessingInstruction, tkDeclaration
+        tkNone,
+        tkEnd,
+        tkText,
+        tkStartTag,
+        tkEndTag,
+        tkAttributeName,
+        tkAttributeValue,
+        tkComment,
+        tkProcessingInstruction,
+        tkDeclaration
     };
-    enum TLexerState : std::uint8_t {
-        lsBetweenTags, lsInStartTag, lsExpectValue, lsExpectEquals, lsExpectEndTagClose
-    };
+    enum TLexerState : std::uint8_t { lsBetweenTags, lsInStartTag, lsExpectValue, lsExpectEquals, lsExpectEndTagClose };
 
     bool OpenInput(const std::string& fileName);
     void CloseInput();
@@ -97,7 +103,7 @@ private:
     std::FILE* fFile = nullptr;
     std::string fFileName;
     bool fScrambled = false;
-    bool fInputEnded = false; // the file is read to its end (or a zero byte ended it)
+    bool fInputEnded = false;  // the file is read to its end (or a zero byte ended it)
     bool fEndOfTokens = false; // the lexer has delivered the end of input
     std::unique_ptr<TKvnContainerExtraction> fContainer;
 

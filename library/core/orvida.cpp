@@ -14,8 +14,7 @@ namespace {
 // Sets a data child to a default when it is missing.
 void DefaultText(TOrvAbstractObject& owner, TOrvTagKind kind, std::string_view value)
 {
-    if (!owner.Contains(kind))
-        owner.DataChild(kind, true)->SetText(value);
+    if (!owner.Contains(kind)) owner.DataChild(kind, true)->SetText(value);
 }
 
 bool HasItems(const TOrvAbstractObject& owner, TOrvTagKind collectionKind)
@@ -40,12 +39,10 @@ std::vector<TOrvObject*> CollectionItems(const TOrvAbstractObject& owner, TOrvTa
     std::vector<TOrvObject*> items;
     const TOrvAbstractElement* child = owner.Child(collectionKind);
     const TOrvCollection* collection = child ? child->AsCollection() : nullptr;
-    if (!collection)
-        return items;
+    if (!collection) return items;
     items.reserve(static_cast<std::size_t>(collection->Count()));
     for (TOrvAbstractElement* item : *collection)
-        if (item->Kind() == collection->ItemKind())
-            items.push_back(item->AsPlainObject());
+        if (item->Kind() == collection->ItemKind()) items.push_back(item->AsPlainObject());
     return items;
 }
 
@@ -87,8 +84,7 @@ int TOrvida::CompetitionCount() const
 
 void TOrvida::BuildIndexes()
 {
-    if (fIndexesBuilt)
-        return;
+    if (fIndexesBuilt) return;
     try {
         if (HasCompetitions()) {
             std::vector<TOrvObject*> competitions = CollectionItems(*Root(), otCOMPETITIONS);
@@ -104,8 +100,7 @@ void TOrvida::BuildIndexes()
 
 void TOrvida::IndexCompetition(TOrvObject& competition, TCompetitionIndexes& indexes)
 {
-    if (!competition.Contains(otPL))
-        competition.DataChild(otPL, true)->SetInteger(50);
+    if (!competition.Contains(otPL)) competition.DataChild(otPL, true)->SetInteger(50);
     DefaultText(competition, otPM, "m");
     DefaultText(competition, otTI, "A");
     IndexEvents(competition, indexes);
@@ -116,8 +111,7 @@ void TOrvida::IndexEvents(TOrvObject& competition, TCompetitionIndexes& indexes)
 {
     for (TOrvObject* period : CollectionItems(competition, otPERIODS)) {
         for (TOrvObject* event : CollectionItems(*period, otEVENTS)) {
-            if (event->ChildInt(otDISCNT) == 0)
-                event->DataChild(otDISCNT, true)->SetInteger(1);
+            if (event->ChildInt(otDISCNT) == 0) event->DataChild(otDISCNT, true)->SetInteger(1);
             DefaultText(*event, otSEX, "X");
             DefaultText(*event, otTYPE, "TIM");
             std::string eventKey = std::to_string(event->Id());
@@ -133,22 +127,16 @@ void TOrvida::IndexClubs(TOrvObject& competition, TCompetitionIndexes& indexes)
 {
     competition.SetFlags(0);
     for (TOrvObject* club : CollectionItems(competition, otCLUBS)) {
-        if (!club->Contains(otPERSONS))
-            club->Add(Root()->Tree().CreateCollection(otPERSONS));
+        if (!club->Contains(otPERSONS)) club->Add(Root()->Tree().CreateCollection(otPERSONS));
         std::uint8_t flags = 0;
         for (TOrvObject* person : CollectionItems(*club, otPERSONS)) {
-            if (!AddToIndex(indexes.Persons, std::to_string(person->Id()), *person, "Duplicate PERSON id !"))
-                continue;
-            if (HasItems(*person, otENTRIES))
-                flags |= flHasEntries | flIndividualEntries;
-            if (HasItems(*person, otRESULTS))
-                flags |= flHasResults | flIndividualResults;
+            if (!AddToIndex(indexes.Persons, std::to_string(person->Id()), *person, "Duplicate PERSON id !")) continue;
+            if (HasItems(*person, otENTRIES)) flags |= flHasEntries | flIndividualEntries;
+            if (HasItems(*person, otRESULTS)) flags |= flHasResults | flIndividualResults;
         }
         for (TOrvObject* relay : CollectionItems(*club, otRELAYS)) {
-            if (HasItems(*relay, otENTRIES))
-                flags |= flHasEntries | flRelayEntries;
-            if (HasItems(*relay, otRESULTS))
-                flags |= flHasResults | flRelayResults;
+            if (HasItems(*relay, otENTRIES)) flags |= flHasEntries | flRelayEntries;
+            if (HasItems(*relay, otRESULTS)) flags |= flHasResults | flRelayResults;
         }
         club->SetFlags(flags);
         competition.SetFlags(competition.Flags() | flags);
@@ -157,8 +145,7 @@ void TOrvida::IndexClubs(TOrvObject& competition, TCompetitionIndexes& indexes)
 
 bool TOrvida::AddToIndex(TIndex& index, std::string key, TOrvAbstractElement& element, const char* duplicateText)
 {
-    if (index.try_emplace(std::move(key), &element).second)
-        return true;
+    if (index.try_emplace(std::move(key), &element).second) return true;
     AddMessage(duplicateText, element.Line(), false);
     element.MarkState(osFaulty);
     return false;
@@ -193,8 +180,7 @@ void TOrvida::SelectCompetition(int index)
         }
         fPoolUnit = fCompetition->ChildText(otPM);
     }
-    if (fPoolUnit.empty())
-        fPoolUnit = "m";
+    if (fPoolUnit.empty()) fPoolUnit = "m";
 }
 
 const TOrvida::TCompetitionIndexes* TOrvida::SelectedIndexes() const
@@ -229,16 +215,12 @@ TOrvObject* TOrvida::FindEvent(std::int32_t id) const
 TOrvObject* TOrvida::FindCategory(std::int32_t eventId, std::int32_t categoryId) const
 {
     const TCompetitionIndexes* indexes = SelectedIndexes();
-    if (!indexes)
-        return nullptr;
+    if (!indexes) return nullptr;
     std::string prefix = std::to_string(eventId) + "=";
-    if (TOrvObject* category = Lookup(indexes->Categories, prefix + std::to_string(categoryId)))
-        return category;
-    if (categoryId != 0)
-        return nullptr;
+    if (TOrvObject* category = Lookup(indexes->Categories, prefix + std::to_string(categoryId))) return category;
+    if (categoryId != 0) return nullptr;
     auto first = indexes->Categories.lower_bound(prefix);
-    if (first == indexes->Categories.end() || first->first.compare(0, prefix.size(), prefix) != 0)
-        return nullptr;
+    if (first == indexes->Categories.end() || first->first.compare(0, prefix.size(), prefix) != 0) return nullptr;
     return first->second->AsPlainObject();
 }
 
@@ -250,13 +232,11 @@ std::string TOrvida::EventTitle(const TOrvAbstractObject& event, const TOrvAbstr
         // The first "m" of a composed title is the unit after the distance. A title the file names itself is
         // left alone: its "m" may be any letter of a word.
         std::size_t metres = title.find('m');
-        if (fPoolUnit != "m" && !fPoolUnit.empty() && metres != std::string::npos)
-            title[metres] = fPoolUnit[0];
+        if (fPoolUnit != "m" && !fPoolUnit.empty() && metres != std::string::npos) title[metres] = fPoolUnit[0];
     } else {
         title = std::string(event.ChildText(otNAME));
     }
-    if (category)
-        title += ", " + CategoryTitle(category);
+    if (category) title += ", " + CategoryTitle(category);
     return title;
 }
 
@@ -265,17 +245,13 @@ std::string TOrvida::CategoryTitle(const TOrvAbstractObject* category) const
     int minimumAge = 0;
     int maximumAge = 99;
     if (category) {
-        if (category->ChildInt(otMAX) != -1)
-            minimumAge = fYear - category->ChildInt(otMAX);
-        if (category->ChildInt(otMIN) != -1)
-            maximumAge = fYear - category->ChildInt(otMIN);
+        if (category->ChildInt(otMAX) != -1) minimumAge = fYear - category->ChildInt(otMAX);
+        if (category->ChildInt(otMIN) != -1) maximumAge = fYear - category->ChildInt(otMIN);
     }
     std::string text = AgeGroupText(minimumAge, maximumAge);
     if (category) {
-        if (!category->ChildText(otNAME).empty())
-            text += ", " + std::string(category->ChildText(otNAME));
-        if (!category->ChildText(otSEX).empty())
-            text += ", " + GenderText(*category);
+        if (!category->ChildText(otNAME).empty()) text += ", " + std::string(category->ChildText(otNAME));
+        if (!category->ChildText(otSEX).empty()) text += ", " + GenderText(*category);
     }
     return text;
 }
@@ -296,17 +272,15 @@ std::string TOrvida::ParticipantTitle(const TOrvAbstractObject& participant, boo
                year;
     }
     std::string title(participant.ChildText(otNAME));
-    if (title.empty())
-        title = TeamText(participant.ChildInt(otNUM));
-    if (withGender)
-        title += ", " + GenderText(participant);
+    if (title.empty()) title = TeamText(participant.ChildInt(otNUM));
+    if (withGender) title += ", " + GenderText(participant);
     return title;
 }
 
 std::string TOrvida::FileInfoText() const
 {
-    std::string first = fIsTidewell ? "Tidewell Format,"
-                                    : "ORVIDA version " + std::string(Root() ? Root()->ChildText(otVERSION) : "");
+    std::string first =
+        fIsTidewell ? "Tidewell Format," : "ORVIDA version " + std::string(Root() ? Root()->ChildText(otVERSION) : "");
     std::string name;
     std::string version;
     if (const TOrvAbstractElement* constructor = Root() ? Root()->Child(otCONSTRUCTOR) : nullptr) {

@@ -40,8 +40,7 @@ bool TQtMessageHandler::ShowMessageBox(const std::string& caption, const std::st
                                        bool withCancel)
 {
     QMessageBox box(warning ? QMessageBox::Warning : QMessageBox::NoIcon, Q(caption), Q(text),
-                    withCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok,
-                    QApplication::activeWindow());
+                    withCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok, QApplication::activeWindow());
     box.setEscapeButton(withCancel ? QMessageBox::Cancel : QMessageBox::Ok);
     return box.exec() != QMessageBox::Cancel;
 }

@@ -26,8 +26,7 @@ TRunResult RunVeltro(const std::string& arguments)
     TRunResult result;
     std::string command = std::string(VELTRO_EXE) + " " + arguments + " 2>/dev/null";
     FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return result;
+    if (!pipe) return result;
     std::array<char, 4096> chunk;
     std::size_t got = 0;
     while ((got = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0)
@@ -68,8 +67,7 @@ int CountLines(const std::string& text, const std::string& prefix)
     std::istringstream lines(text);
     int count = 0;
     for (std::string line; std::getline(lines, line);)
-        if (line.rfind(prefix, 0) == 0)
-            ++count;
+        if (line.rfind(prefix, 0) == 0) ++count;
     return count;
 }
 

@@ -26,9 +26,9 @@ protected:
     {
         fDocument = LoadDocument(fFolder, xml);
         ASSERT_TRUE(fDocument->Errors().empty()) << fDocument->Errors().front();
-        fBrowser = std::make_unique<TEventsBrowser>(
-            TEventsPage{&fTree, &fBox, &fHeader, &fTitle, &fSplits, &fOnlyValid}, *fDocument, nullptr, nullptr,
-            [this](bool shown) { fListShown = shown; });
+        fBrowser =
+            std::make_unique<TEventsBrowser>(TEventsPage{&fTree, &fBox, &fHeader, &fTitle, &fSplits, &fOnlyValid},
+                                             *fDocument, nullptr, nullptr, [this](bool shown) { fListShown = shown; });
         fBox.resize(600, 400);
         fBrowser->ClearResultLists();
         fBrowser->BuildEventsTree();
@@ -62,8 +62,7 @@ protected:
     {
         std::vector<std::string> texts;
         for (const TDrawnText& text : fBox.DrawnTexts())
-            if (text.AnchorX == anchorX)
-                texts.push_back(text.Text);
+            if (text.AnchorX == anchorX) texts.push_back(text.Text);
         return texts;
     }
 
@@ -218,8 +217,7 @@ TEST_F(EventsPage, IndividualSplitsFillTwoColumns)
                          "<SPLIT dis=\"100\">V00:01:00.50</SPLIT><SPLIT dis=\"200\">V00:02:01.00</SPLIT>"
                          "<SPLIT dis=\"250\">I00:02:31.00</SPLIT></SPLITS>";
     Open(Meet("<PERIODS>" + Session(1, Event(7, 1, "")) + "</PERIODS><CLUBS>" +
-              Club("C", Person(1, "S", Result(7, "<RANK>1</RANK><TIME>V00:02:31.00</TIME>" + splits))) +
-              "</CLUBS>"));
+              Club("C", Person(1, "S", Result(7, "<RANK>1</RANK><TIME>V00:02:31.00</TIME>" + splits))) + "</CLUBS>"));
     fSplits.setChecked(true);
     fBrowser->ShowEventList(Node({0, 0}));
     std::vector<int> x = fHeader.Edges();
@@ -244,7 +242,8 @@ TEST_F(EventsPage, RelayMembersWithLegSplitsAndLegTimes)
     std::string positions = "<POSITIONS>";
     std::string splits = "<SPLITS>";
     for (int leg = 1; leg <= 4; ++leg) {
-        positions += "<POSITION><NUM>" + std::to_string(leg) + "</NUM><PID>" + std::to_string(leg) + "</PID></POSITION>";
+        positions +=
+            "<POSITION><NUM>" + std::to_string(leg) + "</NUM><PID>" + std::to_string(leg) + "</PID></POSITION>";
         int end = leg * 60; // every leg takes one minute, 30 s per 50 m
         for (int half : {1, 2}) {
             int seconds = end - 60 + half * 30;
@@ -267,8 +266,8 @@ TEST_F(EventsPage, RelayMembersWithLegSplitsAndLegTimes)
     std::vector<int> x = fHeader.Edges();
     int left = x[1];
     int width = std::min(220, std::max(160, x[4] - 5 - left - 137));
-    EXPECT_EQ(DrawnAt(left + 3), (std::vector<std::string>{"Team", "Swimmer1 A, 90", "Swimmer2 A, 90",
-                                                          "Swimmer3 A, 90", "Swimmer4 A, 90"}));
+    EXPECT_EQ(DrawnAt(left + 3), (std::vector<std::string>{"Team", "Swimmer1 A, 90", "Swimmer2 A, 90", "Swimmer3 A, 90",
+                                                           "Swimmer4 A, 90"}));
     // Each member's line carries the 50 m split; the 100 m split follows on a new line with the leg time.
     const TDrawnText* member2 = Drawn("Swimmer2 A, 90");
     const TDrawnText* split150 = Drawn("150m:");
@@ -283,8 +282,8 @@ TEST_F(EventsPage, LongListsAreDrawnToTheEnd)
 {
     std::string persons;
     for (int i = 1; i <= 3000; ++i)
-        persons += Person(i, "P" + std::to_string(i), Result(7, "<RANK>" + std::to_string(i) +
-                                                                    "</RANK><TIME>V00:01:00.00</TIME>"));
+        persons += Person(i, "P" + std::to_string(i),
+                          Result(7, "<RANK>" + std::to_string(i) + "</RANK><TIME>V00:01:00.00</TIME>"));
     Open(Meet("<PERIODS>" + Session(1, Event(7, 1, "")) + "</PERIODS><CLUBS>" + Club("C", persons) + "</CLUBS>"));
     fBrowser->ShowEventList(Node({0, 0}));
     const TDrawnText* last = Drawn("P3000 A, 90");

@@ -17,8 +17,7 @@ namespace veltrotest {
 TProgramFolder::TProgramFolder()
 {
     std::string pattern = (std::filesystem::temp_directory_path() / "veltro-gui-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("cannot create a temporary folder");
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder");
     fPath = pattern;
     fSavedExecutable = kvn::ExecutablePath();
     for (const char* language : {"veltro.xus", "veltro.xde"})

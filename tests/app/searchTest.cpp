@@ -23,8 +23,8 @@
 using namespace kvn;
 using namespace veltro;
 using veltrotest::Meet;
-using veltrotest::TRecordedBoxes;
 using veltrotest::TProgramFolder;
+using veltrotest::TRecordedBoxes;
 
 namespace {
 

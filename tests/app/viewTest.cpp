@@ -1,3 +1,4 @@
+#include "view.h"
 #include "guiTestSupport.h"
 #include "kvnIniFiles.h"
 #include "kvnLanguage.h"
@@ -7,7 +8,6 @@
 #include "orvGenerator.h"
 #include "participantsBrowser.h"
 #include "ui_TfrmView.h"
-#include "view.h"
 
 #include <gtest/gtest.h>
 
@@ -20,8 +20,8 @@
 using namespace kvn;
 using namespace veltro;
 using veltrotest::Meet;
-using veltrotest::TRecordedBoxes;
 using veltrotest::TProgramFolder;
+using veltrotest::TRecordedBoxes;
 
 namespace {
 
@@ -104,7 +104,8 @@ TEST_F(MainWindow, FilesWithErrorsAreRefusedWithTheirLines)
     std::string persons;
     for (int i = 0; i < 30; ++i)
         persons += "<PERSON id=\"1\"/>\n";
-    fWindow->LoadFile(fFolder.Write("dup.ovf", Meet("<CLUBS><CLUB><PERSONS>\n" + persons + "</PERSONS></CLUB></CLUBS>")));
+    fWindow->LoadFile(
+        fFolder.Write("dup.ovf", Meet("<CLUBS><CLUB><PERSONS>\n" + persons + "</PERSONS></CLUB></CLUBS>")));
     ASSERT_EQ(fBoxes.Texts.size(), 1u);
     EXPECT_TRUE(fBoxes.Warnings[0]);
     const std::string& box = fBoxes.Texts[0];

@@ -9,10 +9,10 @@ TEST(Encoding, Utf8Validation)
     EXPECT_TRUE(IsValidUtf8("plain"));
     EXPECT_TRUE(IsValidUtf8("M\xC3\xBCller"));
     EXPECT_TRUE(IsValidUtf8("\xF0\x9F\x8F\x8A")); // a swimmer
-    EXPECT_FALSE(IsValidUtf8("M\xFCller"));        // Windows-1252 "ü"
-    EXPECT_FALSE(IsValidUtf8("\xC0\x80"));         // overlong zero
-    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));     // surrogate
-    EXPECT_FALSE(IsValidUtf8("\xC3"));             // cut short
+    EXPECT_FALSE(IsValidUtf8("M\xFCller"));       // Windows-1252 "ü"
+    EXPECT_FALSE(IsValidUtf8("\xC0\x80"));        // overlong zero
+    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));    // surrogate
+    EXPECT_FALSE(IsValidUtf8("\xC3"));            // cut short
 }
 
 TEST(Encoding, ValidatorAcceptsSequencesSplitAcrossPieces)
@@ -42,12 +42,15 @@ TEST(Encoding, TextFilesOfEitherEncodingBecomeUtf8)
 
 TEST(Encoding, CaseMappingIsUnicodeAware)
 {
-    EXPECT_EQ(Utf8Upper("r\xC3\xBC"), "R\xC3\x9C");                        // rü -> RÜ
-    EXPECT_EQ(Utf8Upper("m\xC3\xBCl"), "M\xC3\x9CL");                      // mül -> MÜL
-    EXPECT_EQ(Utf8Lower("\xC3\x89LODIE"), "\xC3\xA9lodie");                // ÉLODIE -> élodie
+    EXPECT_EQ(Utf8Upper("r\xC3\xBC"), "R\xC3\x9C");                               // rü -> RÜ
+    EXPECT_EQ(Utf8Upper("m\xC3\xBCl"), "M\xC3\x9CL");                             // mül -> MÜL
+    EXPECT_EQ(Utf8Lower("\xC3\x89LODIE"), "\xC3\xA9lodie");                       // ÉLODIE -> élodie
     EXPECT_EQ(Utf8Upper("\xC5\x82\xC3\xB3\xC5\xBA"), "\xC5\x81\xC3\x93\xC5\xB9"); // łóź -> ŁÓŹ
-    EXPECT_EQ(Utf8Upper("\xD0\xB8\xD0\xB2"), "\xD0\x98\xD0\x92");          // ив -> ИВ
-    EXPECT_EQ(Utf8Upper("stra\xC3\x9F" "e"), "STRA\xC3\x9F" "E");          // ß has no single upper letter
-    EXPECT_EQ(Utf8Upper("bad \xFC byte"), "BAD \xFC BYTE");                // malformed bytes are kept
+    EXPECT_EQ(Utf8Upper("\xD0\xB8\xD0\xB2"), "\xD0\x98\xD0\x92");                 // ив -> ИВ
+    EXPECT_EQ(Utf8Upper("stra\xC3\x9F"
+                        "e"),
+              "STRA\xC3\x9F"
+              "E");                                         // ß has no single upper letter
+    EXPECT_EQ(Utf8Upper("bad \xFC byte"), "BAD \xFC BYTE"); // malformed bytes are kept
     EXPECT_EQ(AsciiUpper("m\xC3\xBCl"), "M\xC3\xBCL");
 }

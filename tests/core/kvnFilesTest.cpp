@@ -24,7 +24,8 @@ namespace {
 // directory" can be seen and checked for leftovers.
 class TScopedTempDir {
 public:
-    TScopedTempDir() {
+    TScopedTempDir()
+    {
         std::string pattern = (fs::temp_directory_path() / "kvnfiles-test-XXXXXX").string();
         if (::mkdtemp(pattern.data())) Path = pattern;
         const char* old = std::getenv("TMPDIR");
@@ -32,7 +33,8 @@ public:
         ::setenv("TMPDIR", (Path + "/tmp").c_str(), 1);
         fs::create_directories(Temp());
     }
-    ~TScopedTempDir() {
+    ~TScopedTempDir()
+    {
         if (OldTmpDir) {
             ::setenv("TMPDIR", OldTmpDir->c_str(), 1);
         } else {
@@ -44,7 +46,8 @@ public:
     // The folder TMPDIR names.
     std::string Temp() const { return Path + "/tmp"; }
     // A folder beside it, for the test's own input files.
-    std::string Input() const {
+    std::string Input() const
+    {
         fs::create_directories(Path + "/in");
         return Path + "/in";
     }
@@ -55,17 +58,20 @@ private:
     std::optional<std::string> OldTmpDir;
 };
 
-std::string ReadFile(const std::string& path) {
+std::string ReadFile(const std::string& path)
+{
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-void WriteFile(const std::string& path, const std::string& data) {
+void WriteFile(const std::string& path, const std::string& data)
+{
     std::ofstream(path, std::ios::binary) << data;
 }
 
 // Writes a deflated zip archive holding the given (name, content) entries.
-void WriteZip(const std::string& path, const std::vector<std::pair<std::string, std::string>>& entries) {
+void WriteZip(const std::string& path, const std::vector<std::pair<std::string, std::string>>& entries)
+{
     zipFile zip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
     ASSERT_NE(zip, nullptr);
     for (const auto& [name, content] : entries) {
@@ -81,7 +87,8 @@ void WriteZip(const std::string& path, const std::vector<std::pair<std::string, 
 
 // Writes a zip with one stored entry whose directory claims declaredSize bytes whatever the content holds.
 void WriteZipWithFalseSize(const std::string& path, const std::string& name, const std::string& content,
-                           uint64_t declaredSize) {
+                           uint64_t declaredSize)
+{
     zipFile zip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
     ASSERT_NE(zip, nullptr);
     zip_fileinfo info{};
@@ -93,7 +100,8 @@ void WriteZipWithFalseSize(const std::string& path, const std::string& name, con
 }
 
 // Scrambles by the rule written out per file position, independently of the code under test.
-std::string Scrambled(std::string data) {
+std::string Scrambled(std::string data)
+{
     const size_t size = data.size();
     EXPECT_GE(size, 1024u) << "the test must build a file that can be scrambled";
     for (size_t p = 0; p < size; ++p) {
@@ -106,7 +114,8 @@ std::string Scrambled(std::string data) {
 }
 
 // Incompressible filler, so archives reach the sizes a test needs.
-std::string Noise(size_t n) {
+std::string Noise(size_t n)
+{
     std::string text(n, '\0');
     uint32_t state = 12345;
     for (char& c : text) {
@@ -120,7 +129,8 @@ const std::string kMeet = "<?xml version=\"1.0\"?>\n<ORVIDA version=\"3.0\"><MEE
 
 } // namespace
 
-TEST(KvnFilesMask, ScrambleMaskIsItsOwnInverseAndHidesTheZipSignature) {
+TEST(KvnFilesMask, ScrambleMaskIsItsOwnInverseAndHidesTheZipSignature)
+{
     uint8_t signature[2] = {'P', 'K'};
     MaskScramble(signature, 2);
     EXPECT_EQ(signature[0], 0xAF);
@@ -136,7 +146,8 @@ TEST(KvnFilesMask, ScrambleMaskIsItsOwnInverseAndHidesTheZipSignature) {
     EXPECT_EQ(buffer, original);
 }
 
-TEST(KvnFilesMask, MatchesMaskIgnoresCaseAndHonoursWildcards) {
+TEST(KvnFilesMask, MatchesMaskIgnoresCaseAndHonoursWildcards)
+{
     EXPECT_TRUE(MatchesMask("b.OVF", "*.ovf"));
     EXPECT_TRUE(MatchesMask("meet.ovf", "m??t.*"));
     EXPECT_TRUE(MatchesMask("ÄRGER.OVF", "ärger.ovf"));
@@ -149,7 +160,8 @@ TEST(KvnFilesMask, MatchesMaskIgnoresCaseAndHonoursWildcards) {
     EXPECT_TRUE(MatchesMask("\xff\xfe.ovf", "??.ovf")) << "bytes that are not UTF-8 still count one each";
 }
 
-TEST(KvnFilesMask, ContainerExtensionsMatchExactlyAfterLowerCasing) {
+TEST(KvnFilesMask, ContainerExtensionsMatchExactlyAfterLowerCasing)
+{
     for (const char* name : {"meet.ovz", "MEET.OVZ", "a/b.Zip", "x.twf", "x.ovb", "x.kvt"}) {
         EXPECT_TRUE(IsContainerFileName(name)) << name;
     }
@@ -159,7 +171,8 @@ TEST(KvnFilesMask, ContainerExtensionsMatchExactlyAfterLowerCasing) {
     }
 }
 
-TEST(KvnFilesScramble, OverlappingBlocksOfAShortFileAreMaskedTwice) {
+TEST(KvnFilesScramble, OverlappingBlocksOfAShortFileAreMaskedTwice)
+{
     TScopedTempDir dir;
     const std::string path = dir.Input() + "/short.bin";
     const std::string plain = Noise(1500);
@@ -172,7 +185,8 @@ TEST(KvnFilesScramble, OverlappingBlocksOfAShortFileAreMaskedTwice) {
     EXPECT_EQ(ReadFile(path), plain);
 }
 
-TEST(KvnFilesScramble, ReaderKeepsAPlainZipAndUnscramblesAPrivateCopy) {
+TEST(KvnFilesScramble, ReaderKeepsAPlainZipAndUnscramblesAPrivateCopy)
+{
     TScopedTempDir dir;
     const std::string plainZip = dir.Input() + "/plain.zip";
     WriteZip(plainZip, {{"meet.ovf", kMeet}, {"padding.bin", Noise(2000)}});
@@ -202,7 +216,8 @@ TEST(KvnFilesScramble, ReaderKeepsAPlainZipAndUnscramblesAPrivateCopy) {
     EXPECT_FALSE(TKvnCryptedZipFileReader(dir.Input() + "/missing.ovz").IsScrambled());
 }
 
-TEST(KvnFilesList, ListsMatchingEntriesAndStopsWhenTheCallbackAsks) {
+TEST(KvnFilesList, ListsMatchingEntriesAndStopsWhenTheCallbackAsks)
+{
     TScopedTempDir dir;
     const std::string zip = dir.Input() + "/mixed.zip";
     WriteZip(zip, {{"readme.txt", "hello"}, {"results/meet.OVF", kMeet}, {"old/meet.ovf.bak", "x"}});
@@ -230,7 +245,8 @@ TEST(KvnFilesList, ListsMatchingEntriesAndStopsWhenTheCallbackAsks) {
     EXPECT_EQ(list.Count(), 0u);
 }
 
-TEST(KvnFilesContainer, SingleEntryInAFolderIsExtractedPrivatelyAndRemovedAfterwards) {
+TEST(KvnFilesContainer, SingleEntryInAFolderIsExtractedPrivatelyAndRemovedAfterwards)
+{
     TScopedTempDir dir;
     const std::string zip = dir.Input() + "/meet.ovz";
     WriteZip(zip, {{"results/meet.ovf", kMeet}, {"results/notes.txt", "not taken"}});
@@ -258,7 +274,8 @@ TEST(KvnFilesContainer, SingleEntryInAFolderIsExtractedPrivatelyAndRemovedAfterw
     EXPECT_TRUE(dir.TempIsEmpty());
 }
 
-TEST(KvnFilesContainer, AnythingButExactlyOneOvfEntryIsRefused) {
+TEST(KvnFilesContainer, AnythingButExactlyOneOvfEntryIsRefused)
+{
     TScopedTempDir dir;
     const std::string two = dir.Input() + "/two.zip";
     const std::string none = dir.Input() + "/none.zip";
@@ -275,7 +292,8 @@ TEST(KvnFilesContainer, AnythingButExactlyOneOvfEntryIsRefused) {
     }
 }
 
-TEST(KvnFilesContainer, ScrambledZipsAcrossTheBlockOverlapRoundTrip) {
+TEST(KvnFilesContainer, ScrambledZipsAcrossTheBlockOverlapRoundTrip)
+{
     TScopedTempDir dir;
     // Padding entries bring the archives to 1500 bytes (overlapping blocks), 2048 (touching) and more (apart).
     for (size_t padding : {size_t(1233), size_t(1781), size_t(5000)}) {
@@ -294,7 +312,8 @@ TEST(KvnFilesContainer, ScrambledZipsAcrossTheBlockOverlapRoundTrip) {
     EXPECT_TRUE(dir.TempIsEmpty());
 }
 
-TEST(KvnFilesContainer, ScrambledFileTooShortToUnscrambleIsADocumentError) {
+TEST(KvnFilesContainer, ScrambledFileTooShortToUnscrambleIsADocumentError)
+{
     TScopedTempDir dir;
     const std::string path = dir.Input() + "/short.ovz";
     WriteFile(path, std::string("\xAF\xB5", 2) + Noise(900));
@@ -305,7 +324,8 @@ TEST(KvnFilesContainer, ScrambledFileTooShortToUnscrambleIsADocumentError) {
     EXPECT_TRUE(dir.TempIsEmpty()) << "the temporary copy is removed";
 }
 
-TEST(KvnFilesContainer, EntriesLeavingTheFolderAreRefusedAndWriteNothingOutside) {
+TEST(KvnFilesContainer, EntriesLeavingTheFolderAreRefusedAndWriteNothingOutside)
+{
     TScopedTempDir dir;
     const std::string outside = dir.Input() + "/evil.ovf";
     const std::string zip = dir.Input() + "/evil.zip";
@@ -330,7 +350,8 @@ TEST(KvnFilesContainer, EntriesLeavingTheFolderAreRefusedAndWriteNothingOutside)
     EXPECT_EQ(ReadFile(extraction.FilePath()), kMeet);
 }
 
-TEST(KvnFilesContainer, OversizeEntriesAreRefusedAlsoWhenTheDirectoryUnderstatesThem) {
+TEST(KvnFilesContainer, OversizeEntriesAreRefusedAlsoWhenTheDirectoryUnderstatesThem)
+{
     TScopedTempDir dir;
     const std::string zip = dir.Input() + "/big.zip";
     WriteZip(zip, {{"meet.ovf", std::string(5000, 'x')}});

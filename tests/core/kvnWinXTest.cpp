@@ -1,5 +1,5 @@
-#include "kvnMessages.h"
 #include "kvnWinX.h"
+#include "kvnMessages.h"
 
 #include <gtest/gtest.h>
 

@@ -78,7 +78,8 @@ TEST(ElementModel, SplitTimeValuesByStatus)
     EXPECT_EQ(split->TimeValue(4), StrToSwimTime("01:05.32"));
     EXPECT_EQ(split->TimeValue(0), 0);
 
-    EXPECT_EQ(MakeData(tree, otTIME, "E01:02:03.45")->TimeValue(0), MakeData(tree, otTIME, "E00:02:03.45")->TimeValue(0));
+    EXPECT_EQ(MakeData(tree, otTIME, "E01:02:03.45")->TimeValue(0),
+              MakeData(tree, otTIME, "E00:02:03.45")->TimeValue(0));
     EXPECT_EQ(MakeData(tree, otTIME, "I00:00:58.30")->TimeStatus(), 1);
     EXPECT_EQ(MakeData(tree, otTIME, "L00:00:58.30")->TimeStatus(), 2);
     EXPECT_EQ(MakeData(tree, otTIME, "")->TimeStatus(), 0);

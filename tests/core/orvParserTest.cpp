@@ -1,5 +1,5 @@
-#include "orvDump.h"
 #include "orvParser.h"
+#include "orvDump.h"
 #include "testSupport.h"
 
 #include <gtest/gtest.h>
@@ -21,8 +21,7 @@ struct TParsed {
     std::string Dump() const
     {
         std::ostringstream out;
-        if (Tree)
-            DumpTree(*Tree->Root(), out);
+        if (Tree) DumpTree(*Tree->Root(), out);
         return out.str();
     }
 };
@@ -277,7 +276,8 @@ TEST(Reader, TextLongerThanTheWindowIsKeptWhole)
 
 TEST(Reader, MarkupStraddlingWindowBoundariesReadsTheSame)
 {
-    const std::string body = "<CLUBS>\n<CLUB nation=\"GER\"><NAME>SV M\xC3\xBC" "nchen</NAME><!-- c -->"
+    const std::string body = "<CLUBS>\n<CLUB nation=\"GER\"><NAME>SV M\xC3\xBC"
+                             "nchen</NAME><!-- c -->"
                              "<PERSONS><PERSON id=\"12\"><NAME>Muster</NAME><YOB>87</YOB></PERSON></PERSONS>"
                              "</CLUB>\n</CLUBS>";
     const std::string reference = WithoutPositions(ParseText(Document(body)).Dump());

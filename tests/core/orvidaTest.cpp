@@ -1,7 +1,7 @@
+#include "orvida.h"
 #include "kvnLanguage.h"
 #include "kvnPaths.h"
 #include "kvnSwimLang.h"
-#include "orvida.h"
 #include "testSupport.h"
 
 #include <gtest/gtest.h>
@@ -25,9 +25,8 @@ protected:
         SetExecutablePath(fDir.File("veltro"));
         TLanguage language;
         ASSERT_TRUE(language.LoadLanguage(3, false));
-        LoadVocabulary([&language](std::string_view section, int n, int field) {
-            return language.GetText(section, n, field);
-        });
+        LoadVocabulary(
+            [&language](std::string_view section, int n, int field) { return language.GetText(section, n, field); });
     }
 
     void TearDown() override

@@ -10,8 +10,7 @@ namespace kvntest {
 TTempDir::TTempDir()
 {
     std::string pattern = (std::filesystem::temp_directory_path() / "veltro-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("cannot create a temporary folder");
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder");
     fPath = pattern;
 }
 

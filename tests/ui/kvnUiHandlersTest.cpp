@@ -1,5 +1,5 @@
-#include "kvnFormatSettings.h"
 #include "kvnUiHandlers.h"
+#include "kvnFormatSettings.h"
 
 #include <gtest/gtest.h>
 
