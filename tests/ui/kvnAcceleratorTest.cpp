@@ -19,15 +19,6 @@ using namespace kvn;
 
 namespace {
 
-void EnsureApplication()
-{
-    if (QCoreApplication::instance() != nullptr) return;
-    static int argc = 1;
-    static char name[] = "kvnui_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication application(argc, argv);
-}
-
 template <class TWidget>
 TWidget* Add(QWidget& parent, const char* text)
 {
@@ -78,7 +69,6 @@ TEST(AcceleratorText, ExistingAcceleratorAndCandidates)
 
 TEST(Accelerators, MenuBarCharactersExcludedAndFewerCandidatesServedFirst)
 {
-    EnsureApplication();
     QMainWindow window;
     window.menuBar()->addMenu("&Datei");
     window.menuBar()->addMenu("&Hilfe");
@@ -94,7 +84,6 @@ TEST(Accelerators, MenuBarCharactersExcludedAndFewerCandidatesServedFirst)
 
 TEST(Accelerators, SiblingTabPagesAreServedByCandidatesAndShareCharacters)
 {
-    EnsureApplication();
     QDialog window;
     QPushButton* start = Add<QPushButton>(window, "Start");
     auto* tabs = new QTabWidget(&window);
@@ -120,7 +109,6 @@ TEST(Accelerators, SiblingTabPagesAreServedByCandidatesAndShareCharacters)
 
 TEST(Accelerators, ExistingAcceleratorIsKeptAndBlocksItsGroupAndThoseBelow)
 {
-    EnsureApplication();
     QDialog window;
     QLabel* name = Add<QLabel>(window, "&Name");
     auto* edit = new QLineEdit(&window);
@@ -141,7 +129,6 @@ TEST(Accelerators, ExistingAcceleratorIsKeptAndBlocksItsGroupAndThoseBelow)
 
 TEST(Accelerators, CaptionsWithoutFreeCharacterOrOfOtherKindsStayAsTheyAre)
 {
-    EnsureApplication();
     QDialog window;
     QPushButton* build = Add<QPushButton>(window, "&Bau &Xylophon");
     QPushButton* car = Add<QPushButton>(window, "&Auto");
@@ -175,7 +162,6 @@ TEST(Accelerators, CaptionsWithoutFreeCharacterOrOfOtherKindsStayAsTheyAre)
 
 TEST(Accelerators, ItemsOfARadioGroupAreCaptionsOfTheirOwn)
 {
-    EnsureApplication();
     QDialog window;
     auto* group = new TItemsWidget(&window);
     group->Items = {"Auswahl", "Alle"};

@@ -10,16 +10,6 @@ using namespace kvn;
 
 namespace {
 
-// Pixmaps need an application object; the first test that paints one creates it for the whole run.
-void EnsureApplication()
-{
-    if (QCoreApplication::instance() != nullptr) return;
-    static int argc = 1;
-    static char name[] = "kvnui_tests";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication application(argc, argv);
-}
-
 QString CodeText(std::string_view code)
 {
     return QString::fromUtf8(code.data(), static_cast<qsizetype>(code.size()));
@@ -29,7 +19,6 @@ QString CodeText(std::string_view code)
 
 TEST(Flags, EveryNationCodeHasAPicture)
 {
-    EnsureApplication();
     for (std::string_view code : NationCodes()) {
         QPixmap picture = FlagPicture(CodeText(code));
         ASSERT_FALSE(picture.isNull()) << code;
@@ -39,7 +28,6 @@ TEST(Flags, EveryNationCodeHasAPicture)
 
 TEST(Flags, NoTwoNationsShareAPicture)
 {
-    EnsureApplication();
     auto codes = NationCodes();
     std::vector<QImage> images;
     for (std::string_view code : codes)
@@ -53,7 +41,6 @@ TEST(Flags, NoTwoNationsShareAPicture)
 
 TEST(Flags, CodesAreMatchedRegardlessOfCase)
 {
-    EnsureApplication();
     EXPECT_EQ(FlagPicture("sui_ln").toImage(), FlagPicture("SUI_LN").toImage());
     EXPECT_TRUE(FlagPicture("XYZ").isNull());
     EXPECT_TRUE(FlagPicture("").isNull());
@@ -61,7 +48,6 @@ TEST(Flags, CodesAreMatchedRegardlessOfCase)
 
 TEST(Flags, LoadFlagsIndexesFollowImagesAlreadyInTheList)
 {
-    EnsureApplication();
     QList<QPixmap> images(3);
     std::vector<std::string> nations = {"OLD=0"};
     LoadFlags(images, nations);

@@ -28,15 +28,6 @@ using namespace kvn;
 
 namespace {
 
-void EnsureApplication()
-{
-    if (QCoreApplication::instance() != nullptr) return;
-    static int argc = 1;
-    static char name[] = "kvnui_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication application(argc, argv);
-}
-
 template <class TWidget>
 TWidget* Add(QWidget& parent, const char* name, TWidget* widget)
 {
@@ -122,7 +113,6 @@ class BaseForm : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        EnsureApplication();
         fSavedExecutable = ExecutablePath();
         fSavedSettings = SettingsFile().FileName();
         SetExecutablePath(fDir.filePath("veltro").toStdString());
@@ -399,7 +389,6 @@ TEST_F(BaseForm, F1HandsTheHelpContextToTheHelpHandler)
 
 TEST(Cursors, PopShowsTheCursorBeforeTheMatchingPush)
 {
-    EnsureApplication();
     PushCursor(Qt::WaitCursor);
     PushCursor(Qt::CrossCursor);
     EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::CrossCursor);
@@ -432,7 +421,6 @@ public:
 
 TEST(ShowModalForm, ReturnsTheModalResultAndFreesTheWindow)
 {
-    EnsureApplication();
     EXPECT_EQ(ShowModalForm<TSelfClosingDialog>(7), 7);
     EXPECT_FALSE(TSelfClosingDialog::Alive);
 }

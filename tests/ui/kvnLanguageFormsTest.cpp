@@ -30,15 +30,6 @@ using namespace kvn;
 
 namespace {
 
-void EnsureApplication()
-{
-    if (QCoreApplication::instance() != nullptr) return;
-    static int argc = 1;
-    static char name[] = "kvnui_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication application(argc, argv);
-}
-
 template <class TObject>
 TObject* Named(TObject* object, const char* name)
 {
@@ -127,7 +118,6 @@ class FormTranslation : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        EnsureApplication();
         fSavedExecutable = ExecutablePath();
         SetExecutablePath(fDir.filePath("veltro").toStdString());
     }
@@ -236,7 +226,6 @@ TEST_F(FormTranslation, PageControlTakesOneLinePerPageAndAPageItsCaption)
 
 TEST(ActionList, ExportsAndImportsItsActionsByName)
 {
-    EnsureApplication();
     QDialog window;
     auto* list = Named(new TKvnActionList(&window), "ActionList1");
     auto* open = Named(new QAction(U("Öffnen..."), &window), "acOpen");
@@ -263,7 +252,6 @@ TEST(ActionList, ExportsAndImportsItsActionsByName)
 
 TEST(FormExport, BlockLayoutsAndTextsThatAreLeftOut)
 {
-    EnsureApplication();
     TTestWindow window;
     std::string expected = ".@lblName\r\nName:\r\n"
                            ".@lblHint\r\n.\r\nNur ein Hinweis\r\n"
@@ -321,7 +309,6 @@ TEST_F(FormTranslation, ExportWritesEachWindowOnceIntoTheExportFolder)
 
 TEST(FormComponents, FindsByNameIgnoringCaseButNotInsideOtherWindows)
 {
-    EnsureApplication();
     TTestWindow window;
     auto* inner = new QDialog(&window);
     Named(new QLabel("inner", inner), "lblInner");

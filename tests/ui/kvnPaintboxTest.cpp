@@ -15,26 +15,6 @@ using namespace kvn;
 
 namespace {
 
-// Widgets need a QApplication: made before the first test, so that a test of another file cannot first make a
-// QGuiApplication, and destroyed after the last one, while Qt's own globals still exist.
-class TWidgetApplication : public ::testing::Environment {
-    int m_argc = 1;
-    char m_name[12] = "kvnui_tests";
-    char* m_argv[2] = {m_name, nullptr};
-    std::unique_ptr<QApplication> m_application;
-
-public:
-    void SetUp() override
-    {
-        if (QCoreApplication::instance() != nullptr) return;
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        m_application = std::make_unique<QApplication>(m_argc, m_argv);
-    }
-    void TearDown() override { m_application.reset(); }
-};
-[[maybe_unused]] ::testing::Environment* const widgetApplication =
-    ::testing::AddGlobalTestEnvironment(new TWidgetApplication);
-
 // Counts the dark pixels of the rectangle: drawn ink on the white list background.
 int Ink(const QImage& image, const QRect& area)
 {

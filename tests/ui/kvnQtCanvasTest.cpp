@@ -25,18 +25,6 @@ using namespace kvn;
 
 namespace {
 
-// Fonts and printers need an application object; made on first use when no test has made one.
-void EnsureApplication()
-{
-    if (QCoreApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "kvnui_tests";
-        static char* argv[] = {name, nullptr};
-        static QApplication application(argc, argv);
-    }
-    ASSERT_NE(QCoreApplication::instance(), nullptr);
-}
-
 class TA4Printers : public IKvnPrinterInfo {
 public:
     bool HasPrinter() const override { return true; }
@@ -89,7 +77,6 @@ class QtCanvasTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        EnsureApplication();
         ASSERT_TRUE(fDir.isValid());
         fSavedExecutable = ExecutablePath();
         fSavedSettings = SettingsFile().FileName();
