@@ -241,10 +241,10 @@ int RunCopy(const TTreeExportRequest& request, std::ostream& out, std::ostream& 
     int ageGroup = 0;
     std::string participant;
     if (byEvent) {
-        std::string spec = request.What.substr(eventPrefix.size());
-        std::size_t slash = spec.find('/');
-        bool valid = ReadPositive(spec.substr(0, slash), number) &&
-                     (slash == std::string::npos || ReadPositive(spec.substr(slash + 1), ageGroup));
+        std::string eventPath = request.What.substr(eventPrefix.size());
+        std::size_t slash = eventPath.find('/');
+        bool valid = ReadPositive(eventPath.substr(0, slash), number) &&
+                     (slash == std::string::npos || ReadPositive(eventPath.substr(slash + 1), ageGroup));
         if (!valid) {
             err << "veltro: \"" << request.What << "\" names no event; write event:NUM or event:NUM/K\n";
             return 2;
