@@ -1,6 +1,11 @@
 #pragma once
 
+#include "orvGenerator.h"
+
 #include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
 
 #include <map>
 #include <optional>
@@ -28,3 +33,32 @@ public:
 private:
     std::map<std::string, double> fTimes;
 };
+
+// The folder of the generated benchmark files, kept between runs.
+inline std::filesystem::path BenchFolder()
+{
+    std::filesystem::path folder = std::filesystem::temp_directory_path() / "veltro-bench";
+    std::filesystem::create_directories(folder);
+    return folder;
+}
+
+// Generates the file unless an earlier run made it; written under another name first, so an interrupted run
+// leaves no half file behind.
+inline void GenerateOnce(const std::string& path, const kvn::TOrvGenOptions& options)
+{
+    if (std::filesystem::exists(path)) return;
+    {
+        std::ofstream out(path + ".part", std::ios::binary);
+        kvn::GenerateOrvida(options, out);
+    }
+    std::filesystem::rename(path + ".part", path);
+}
+
+// Registers a benchmark timed by wall clock in milliseconds.
+template <typename... Args>
+void RegisterTimed(const std::string& name, Args&&... args)
+{
+    benchmark::RegisterBenchmark(name.c_str(), std::forward<Args>(args)...)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+}

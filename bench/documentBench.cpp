@@ -45,21 +45,15 @@ void WriteZip(const std::string& source, const std::string& target)
 
 void PrepareMeet(TMeet& meet)
 {
-    std::filesystem::path folder = std::filesystem::temp_directory_path() / "veltro-bench";
-    std::filesystem::create_directories(folder);
+    std::filesystem::path folder = BenchFolder();
     meet.PlainPath = (folder / ("meet-" + meet.Label + ".ovf")).string();
     meet.ZipPath = (folder / ("meet-" + meet.Label + ".ovz")).string();
-    if (!std::filesystem::exists(meet.PlainPath)) {
-        kvn::TOrvGenOptions options;
-        options.Seed = 50;
-        options.Clubs = meet.Clubs;
-        options.AthletesPerClub = meet.AthletesPerClub;
-        options.Entries = true;
-        std::ofstream out(meet.PlainPath + ".part", std::ios::binary);
-        kvn::GenerateOrvida(options, out);
-        out.close();
-        std::filesystem::rename(meet.PlainPath + ".part", meet.PlainPath);
-    }
+    kvn::TOrvGenOptions options;
+    options.Seed = 50;
+    options.Clubs = meet.Clubs;
+    options.AthletesPerClub = meet.AthletesPerClub;
+    options.Entries = true;
+    GenerateOnce(meet.PlainPath, options);
     if (!std::filesystem::exists(meet.ZipPath)) WriteZip(meet.PlainPath, meet.ZipPath);
 }
 
@@ -123,17 +117,11 @@ int main(int argc, char** argv)
     for (TMeet& meet : Meets())
         PrepareMeet(meet);
     for (const TMeet& meet : Meets()) {
-        benchmark::RegisterBenchmark(("BM_IndexesOnly/" + meet.Label).c_str(), BM_IndexesOnly, &meet)
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
+        RegisterTimed("BM_IndexesOnly/" + meet.Label, BM_IndexesOnly, &meet);
         for (bool zipped : {false, true}) {
             std::string suffix = meet.Label + (zipped ? "/ovz" : "/ovf");
-            benchmark::RegisterBenchmark(("BM_Parse/" + suffix).c_str(), BM_Load, &meet, zipped, stParse)
-                ->Unit(benchmark::kMillisecond)
-                ->UseRealTime();
-            benchmark::RegisterBenchmark(("BM_FullLoad/" + suffix).c_str(), BM_Load, &meet, zipped, stFullLoad)
-                ->Unit(benchmark::kMillisecond)
-                ->UseRealTime();
+            RegisterTimed("BM_Parse/" + suffix, BM_Load, &meet, zipped, stParse);
+            RegisterTimed("BM_FullLoad/" + suffix, BM_Load, &meet, zipped, stFullLoad);
         }
     }
     benchmark::Initialize(&argc, argv);

@@ -32,29 +32,16 @@ std::vector<TBenchFile>& Files()
     return files;
 }
 
-std::filesystem::path BenchFolder()
-{
-    return std::filesystem::temp_directory_path() / "veltro-bench";
-}
-
 // Generates the file once per seed and size; later runs reuse it.
 void PrepareFile(TBenchFile& file)
 {
-    std::filesystem::create_directories(BenchFolder());
     file.Path = (BenchFolder() / ("meet-" + file.Label + ".ovf")).string();
-    if (!std::filesystem::exists(file.Path)) {
-        kvn::TOrvGenOptions options;
-        options.Seed = 2026;
-        options.Competitions = 2;
-        options.Entries = true;
-        options.TargetBytes = file.TargetBytes;
-        std::string partial = file.Path + ".part";
-        {
-            std::ofstream out(partial, std::ios::binary);
-            kvn::GenerateOrvida(options, out);
-        }
-        std::filesystem::rename(partial, file.Path);
-    }
+    kvn::TOrvGenOptions options;
+    options.Seed = 2026;
+    options.Competitions = 2;
+    options.Entries = true;
+    options.TargetBytes = file.TargetBytes;
+    GenerateOnce(file.Path, options);
     file.Size = std::filesystem::file_size(file.Path);
 }
 
@@ -122,12 +109,8 @@ int main(int argc, char** argv)
     for (TBenchFile& file : Files())
         PrepareFile(file);
     for (TBenchFile& file : Files()) {
-        benchmark::RegisterBenchmark(("BM_OrvReader/" + file.Label).c_str(), BM_OrvReader, &file)
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
-        benchmark::RegisterBenchmark(("BM_PugixmlDom/" + file.Label).c_str(), BM_PugixmlDom, &file)
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
+        RegisterTimed("BM_OrvReader/" + file.Label, BM_OrvReader, &file);
+        RegisterTimed("BM_PugixmlDom/" + file.Label, BM_PugixmlDom, &file);
     }
     benchmark::Initialize(&argc, argv);
     TTimesReporter reporter;

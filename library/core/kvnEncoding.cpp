@@ -76,21 +76,31 @@ std::uint32_t LowerOf(std::uint32_t c)
     return c;
 }
 
+// Calls visit(codePoint, rawByte) for each character of UTF-8 text; a malformed byte comes as rawByte >= 0 (and
+// codePoint is meaningless), so callers decide how to keep it.
+template <typename Visit>
+void ForEachCodePoint(std::string_view text, Visit visit)
+{
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t start = pos;
+        std::uint32_t cp = NextCodePoint(text, pos);
+        bool malformed = pos - start == 1 && cp >= 0x80;
+        visit(cp, malformed ? static_cast<int>(static_cast<unsigned char>(text[start])) : -1);
+    }
+}
+
 template <typename Map>
 std::string MapCodePoints(std::string_view text, Map map)
 {
     std::string out;
     out.reserve(text.size());
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t start = pos;
-        std::uint32_t cp = NextCodePoint(text, pos);
-        if (pos - start == 1 && cp >= 0x80) {
-            out += text[start]; // a malformed byte stays as it was
-            continue;
-        }
-        AppendUtf8(out, map(cp));
-    }
+    ForEachCodePoint(text, [&](std::uint32_t cp, int rawByte) {
+        if (rawByte >= 0)
+            out += static_cast<char>(rawByte); // a malformed byte stays as it was
+        else
+            AppendUtf8(out, map(cp));
+    });
     return out;
 }
 
@@ -177,17 +187,11 @@ std::string Utf8ToCp1252(std::string_view text)
 {
     std::string out;
     out.reserve(text.size());
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t start = pos;
-        std::uint32_t cp = NextCodePoint(text, pos);
-        if (pos - start == 1 && cp >= 0x80) {
-            out += '?'; // a malformed byte has no meaning to carry over
-            continue;
-        }
-        int b = Cp1252ByteOf(cp);
+    ForEachCodePoint(text, [&out](std::uint32_t cp, int rawByte) {
+        // A malformed byte has no meaning to carry over.
+        int b = rawByte >= 0 ? -1 : Cp1252ByteOf(cp);
         out += b < 0 ? '?' : static_cast<char>(b);
-    }
+    });
     return out;
 }
 
@@ -202,12 +206,9 @@ std::u32string Utf8CodePoints(std::string_view text)
 {
     std::u32string codePoints;
     codePoints.reserve(text.size());
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t start = pos;
-        std::uint32_t cp = NextCodePoint(text, pos);
-        codePoints.push_back(pos - start == 1 && cp >= 0x80 ? 0xDC00 + cp : cp);
-    }
+    ForEachCodePoint(text, [&codePoints](std::uint32_t cp, int rawByte) {
+        codePoints.push_back(rawByte >= 0 ? 0xDC00 + static_cast<std::uint32_t>(rawByte) : cp);
+    });
     return codePoints;
 }
 
