@@ -194,6 +194,8 @@ void TKvnFontItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& 
     if (index.data(kOutlineRole).toBool()) {
         QFont sign = option.font;
         sign.setBold(true);
+        // A small sign: both letters fit in front of the face name.
+        sign.setPixelSize(std::max(7, QFontMetrics(option.font).height() * 3 / 5));
         painter->setFont(sign);
         const int ascent = QFontMetrics(sign).ascent();
         painter->setPen(QColor(128, 128, 128));
