@@ -33,6 +33,10 @@ bool LeavesControl(const QFocusEvent& event)
     return event.reason() != Qt::ActiveWindowFocusReason && event.reason() != Qt::PopupFocusReason;
 }
 
+// Set while an edit takes the focus back: the control that just got it loses it again without having been
+// entered, so it has nothing to check (and two refusing edits would pass the focus back and forth for ever).
+bool gTakingFocusBack = false;
+
 bool IsBlank(const QString& line)
 {
     return line.trimmed().isEmpty();
@@ -100,12 +104,15 @@ void TKvnEdit::SaveToIni(TKvnCustomIniFile& settings, std::string_view section)
 void TKvnEdit::focusOutEvent(QFocusEvent* event)
 {
     QLineEdit::focusOutEvent(event);
-    if (!LeavesControl(*event)) return;
+    if (!LeavesControl(*event) || gTakingFocusBack) return;
     Normalize();
     if (!fOnValidate || fOnValidate(*this)) return;
-    // Taking the focus back at once (not later) lets the code that moved it see that it did not move.
     QWidget* owner = window();
-    if (owner->isVisible() && owner->isEnabled()) setFocus(Qt::OtherFocusReason);
+    if (!owner->isVisible() || !owner->isEnabled()) return;
+    // Taking the focus back at once (not later) lets the code that moved it see that it did not move.
+    gTakingFocusBack = true;
+    setFocus(Qt::OtherFocusReason);
+    gTakingFocusBack = false;
 }
 
 TKvnMemo::TKvnMemo(QWidget* parent) : QPlainTextEdit(parent), fColors(new TKvnColorKeeper(*this))

@@ -113,9 +113,21 @@ TEST(KvnEdit, RefusedValidationKeepsTheFocusSoTheCallerSeesItDidNotMove)
     EXPECT_TRUE(copies.hasFocus());
     EXPECT_FALSE(dialog.btnOther->hasFocus());
 
+    // An edit that only passes through the focus while it is taken back checks nothing.
+    TKvnEdit& picture = *dialog.edtPicture;
+    int pictureAsked = 0;
+    picture.SetOnValidate([&pictureAsked](TKvnEdit&) {
+        ++pictureAsked;
+        return false;
+    });
+    picture.setFocus();
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(pictureAsked, 0);
+    EXPECT_EQ(QApplication::focusWidget(), &copies);
+
     copies.setText("7");
     dialog.btnOther->setFocus();
-    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(asked, 3);
     EXPECT_EQ(QApplication::focusWidget(), dialog.btnOther);
 }
 
