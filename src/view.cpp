@@ -102,7 +102,15 @@ TfrmView::~TfrmView()
 
 void TfrmView::CreateBrowsers()
 {
-    auto icon = [this](int index) { return index >= 0 && index < fImages.size() ? QIcon(fImages[index]) : QIcon(); };
+    // One icon per picture, shared by every node: making an icon per node costs more than the node itself.
+    auto icon = [this](int index) {
+        if (fIcons.size() != fImages.size()) {
+            fIcons.clear();
+            for (const QPixmap& image : fImages)
+                fIcons.push_back(QIcon(image));
+        }
+        return index >= 0 && index < fIcons.size() ? fIcons[index] : QIcon();
+    };
     auto status = [this](const std::string& text) {
         SetStatus(text);
         if (fLoadingFromCommandLine) SetStartupScreenText(text);

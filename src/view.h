@@ -4,6 +4,7 @@
 #include "kvnForm.h"
 #include "kvnThrottle.h"
 
+#include <QIcon>
 #include <QMainWindow>
 #include <QPixmap>
 
@@ -98,6 +99,7 @@ private:
     std::unique_ptr<TParticipantSearch> fSearch;
     QComboBox* fCompetitions = nullptr;
     QList<QPixmap> fImages;
+    QList<QIcon> fIcons;
     std::vector<std::string> fNations;
     std::vector<std::string> fArguments;
     std::string fCurrentFile;
