@@ -19,7 +19,8 @@ class TfrmView;
 
 namespace kvn {
 class TOrvida;
-}
+class TKvnSplitterPane;
+} // namespace kvn
 
 namespace veltro {
 
@@ -75,6 +76,8 @@ protected:
 
 private:
     void CreateBrowsers();
+    // What the first start asks once the window is on screen: registering the file extensions, a pending report.
+    void AskFirstQuestions();
     void ConnectCommands();
     void RestoreSettings();
     void SaveSettings() const;
@@ -96,6 +99,8 @@ private:
     std::unique_ptr<TParticipantsBrowser> fParticipants;
     std::unique_ptr<TParticipantSearch> fSearch;
     QComboBox* fCompetitions = nullptr;
+    kvn::TKvnSplitterPane* fEventsTree = nullptr; // owned by its splitter
+    kvn::TKvnSplitterPane* fClubsTree = nullptr;
     QList<QPixmap> fImages;
     std::vector<std::string> fNations;
     std::vector<std::string> fArguments;
