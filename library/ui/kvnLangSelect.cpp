@@ -11,11 +11,14 @@
 #include <QCollator>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QStyledItemDelegate>
+#include <QTextDocument>
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -36,8 +39,7 @@ constexpr int kFallbackScreenLanguage = 3;
 
 constexpr int kItemHeight = 13;
 constexpr int kTextIndent = 21;
-constexpr int kHelpListWidth = 550;
-constexpr int kNoHelpListWidth = 370;
+constexpr int kNoteHeight = 31;
 
 // Item value: the language index.
 constexpr int kLanguageRole = Qt::UserRole;
@@ -144,10 +146,10 @@ TkvnFLangSelect::TkvnFLangSelect(QWidget* parent) : TKvnFormDialog(parent), fUi(
 {
     fUi->setupUi(this);
     Form().SetAutoSave(false);
+    Form().SetEscapeButton(fUi->btnCancel);
     Form().FormLoaded();
-    // A fixed border with a caption but without system buttons.
+    // A fixed border with a caption but without system buttons; the layout fixes the size to what the texts need.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    setFixedSize(size());
 
     for (int i = 0; i < kAutoLanguage; ++i)
         fLangImages.append(LanguageFlag(i));
@@ -169,6 +171,7 @@ TkvnFLangSelect::TkvnFLangSelect(QWidget* parent) : TKvnFormDialog(parent), fUi(
     connect(fUi->btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     FillLists();
+    FitNote();
 }
 
 TkvnFLangSelect::~TkvnFLangSelect() = default;
@@ -197,14 +200,30 @@ void TkvnFLangSelect::ShowHelpList(bool withHelpList)
 {
     fUi->Label1->setVisible(withHelpList);
     fUi->lbxHlpLanguage->setVisible(withHelpList);
-    int width = withHelpList ? kHelpListWidth : kNoHelpListWidth;
-    setFixedSize(width, height());
-    fUi->PnlButtons->move((width - fUi->PnlButtons->width()) / 2, fUi->PnlButtons->y());
+    FitNote();
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect area = screen->availableGeometry();
-        move(area.left() + (area.width() - width) / 2, area.top() + (area.height() - height()) / 2);
+        move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
     }
+}
+
+void TkvnFLangSelect::FitNote()
+{
+    // The note's width follows the lists above it; its height then follows its wrapped text, which a memo does not
+    // report to the layout by itself.
+    layout()->invalidate();
+    layout()->activate();
+    QPlainTextEdit& note = *fUi->Memo1;
+    QTextDocument text;
+    text.setDefaultFont(note.font());
+    text.setDocumentMargin(note.document()->documentMargin());
+    text.setPlainText(note.toPlainText());
+    text.setTextWidth(note.width() - 2 * note.frameWidth());
+    int needed = static_cast<int>(std::ceil(text.size().height())) + 2 * note.frameWidth() + 1;
+    note.setFixedHeight(std::max(needed, kNoteHeight));
+    layout()->invalidate();
+    layout()->activate();
 }
 
 int TkvnFLangSelect::LanguageCount() const

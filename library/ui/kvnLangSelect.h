@@ -52,6 +52,8 @@ public:
 
 private:
     void FillLists();
+    // Makes the note as tall as its text needs at the width the lists give it.
+    void FitNote();
 
     std::unique_ptr<Ui::TkvnFLangSelect> fUi;
     QList<QPixmap> fLangImages;
