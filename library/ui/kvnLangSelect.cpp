@@ -39,6 +39,9 @@ constexpr int kFallbackScreenLanguage = 3;
 
 constexpr int kItemHeight = 13;
 constexpr int kTextIndent = 21;
+constexpr int kHelpListWidth = 550;
+constexpr int kNoHelpListWidth = 370;
+// Design height of the note, which the dialog's height and its buttons' position assume.
 constexpr int kNoteHeight = 31;
 
 // Item value: the language index.
@@ -148,8 +151,9 @@ TkvnFLangSelect::TkvnFLangSelect(QWidget* parent) : TKvnFormDialog(parent), fUi(
     Form().SetAutoSave(false);
     Form().SetEscapeButton(fUi->btnCancel);
     Form().FormLoaded();
-    // A fixed border with a caption but without system buttons; the layout fixes the size to what the texts need.
+    // A fixed border with a caption but without system buttons.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    FitNote();
 
     for (int i = 0; i < kAutoLanguage; ++i)
         fLangImages.append(LanguageFlag(i));
@@ -171,7 +175,6 @@ TkvnFLangSelect::TkvnFLangSelect(QWidget* parent) : TKvnFormDialog(parent), fUi(
     connect(fUi->btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     FillLists();
-    FitNote();
 }
 
 TkvnFLangSelect::~TkvnFLangSelect() = default;
@@ -196,24 +199,10 @@ void TkvnFLangSelect::FillLists()
     SelectLanguage(*fUi->lbxHlpLanguage, language.HelpLanguage());
 }
 
-void TkvnFLangSelect::ShowHelpList(bool withHelpList)
-{
-    fUi->Label1->setVisible(withHelpList);
-    fUi->lbxHlpLanguage->setVisible(withHelpList);
-    FitNote();
-
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect area = screen->availableGeometry();
-        move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
-    }
-}
-
 void TkvnFLangSelect::FitNote()
 {
-    // The note's width follows the lists above it; its height then follows its wrapped text, which a memo does not
-    // report to the layout by itself.
-    layout()->invalidate();
-    layout()->activate();
+    // The design's height was made for another platform's font: the note grows to its wrapped text, and the
+    // buttons and the dialog's bottom move down with it.
     QPlainTextEdit& note = *fUi->Memo1;
     QTextDocument text;
     text.setDefaultFont(note.font());
@@ -221,9 +210,24 @@ void TkvnFLangSelect::FitNote()
     text.setPlainText(note.toPlainText());
     text.setTextWidth(note.width() - 2 * note.frameWidth());
     int needed = static_cast<int>(std::ceil(text.size().height())) + 2 * note.frameWidth() + 1;
-    note.setFixedHeight(std::max(needed, kNoteHeight));
-    layout()->invalidate();
-    layout()->activate();
+    int growth = std::max(needed - kNoteHeight, 0);
+    note.setFixedHeight(kNoteHeight + growth);
+    fUi->PnlButtons->move(fUi->PnlButtons->x(), fUi->PnlButtons->y() + growth);
+    setFixedSize(width(), height() + growth);
+}
+
+void TkvnFLangSelect::ShowHelpList(bool withHelpList)
+{
+    fUi->Label1->setVisible(withHelpList);
+    fUi->lbxHlpLanguage->setVisible(withHelpList);
+    int width = withHelpList ? kHelpListWidth : kNoHelpListWidth;
+    setFixedSize(width, height());
+    fUi->PnlButtons->move((width - fUi->PnlButtons->width()) / 2, fUi->PnlButtons->y());
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect area = screen->availableGeometry();
+        move(area.left() + (area.width() - width) / 2, area.top() + (area.height() - height()) / 2);
+    }
 }
 
 int TkvnFLangSelect::LanguageCount() const

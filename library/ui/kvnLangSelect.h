@@ -52,7 +52,7 @@ public:
 
 private:
     void FillLists();
-    // Makes the note as tall as its text needs at the width the lists give it.
+    // Makes the note as tall as its wrapped text; the buttons and the dialog's height follow.
     void FitNote();
 
     std::unique_ptr<Ui::TkvnFLangSelect> fUi;
