@@ -5,6 +5,7 @@
 #include "kvnLanguage.h"
 #include "kvnMessages.h"
 #include "kvnPaths.h"
+#include "kvnSignals.h"
 #include "kvnSwimLang.h"
 #include "kvnUiHandlers.h"
 #include "kvnWinX.h"
@@ -52,6 +53,8 @@ int RunWindow(int argc, char* argv[], const std::vector<std::string>& arguments)
     if (!arguments.empty() && arguments[0].rfind('$', 0) == 0) kvn::GetLanguage().SetExportDir(arguments[0].substr(1));
 
     veltro::TfrmView window(arguments);
+    // A logout or a kill from outside ends the program as "Exit" does, with its settings written.
+    kvn::CloseOnTerminationSignals(window);
     window.show();
     QApplication::restoreOverrideCursor();
     int status = QApplication::exec();

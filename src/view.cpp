@@ -10,6 +10,7 @@
 #include "kvnPaths.h"
 #include "kvnRtfView.h"
 #include "kvnShell.h"
+#include "kvnSplitterPane.h"
 #include "kvnStrings.h"
 #include "kvnSwimLang.h"
 #include "kvnTreeIcons.h"
@@ -167,8 +168,8 @@ void TfrmView::ConnectCommands()
     connect(fUi->acRegister, &QAction::triggered, this, &TfrmView::RegisterExtensions);
     connect(fUi->acQuillon, &QAction::triggered, this, &TfrmView::OpenInQuillon);
     connect(fUi->acShowHelp, &QAction::triggered, this, [this] { ShowPage(pgHelp); });
-    connect(fUi->acSearch, &QAction::triggered, this, [this] { fSearch->Start(); });
-    connect(fUi->acCopy, &QAction::triggered, this, [this] { CopyShownList(*this); });
+    connect(fUi->actSearch, &QAction::triggered, this, [this] { fSearch->Start(); });
+    connect(fUi->actCopy, &QAction::triggered, this, [this] { CopyShownList(*this); });
     connect(fUi->btnEvHelp, &QPushButton::clicked, this, [this] { ShowPage(pgHelp); });
     connect(fUi->btnTnHelp, &QPushButton::clicked, this, [this] { ShowPage(pgHelp); });
     connect(fUi->btnEvParticipants, &QPushButton::clicked, this, [this] { ShowPage(pgParticipants); });
@@ -406,8 +407,8 @@ void TfrmView::RestoreSettings()
     fSearch->ReadPosition(settings, kMain);
     int page = settings.ReadInteger(kMain, "pgcMain", pgHelp);
     ShowPage(std::clamp(page, 0, fUi->PgcMain->count() - 1));
-    fUi->splEvents->setSizes({settings.ReadInteger(kMain, "trvEvents", 300), 500});
-    fUi->splClubs->setSizes({settings.ReadInteger(kMain, "trvClubs", 300), 500});
+    fEventsTree = new TKvnSplitterPane(*fUi->splEvents, settings.ReadInteger(kMain, "trvEvents", 300));
+    fClubsTree = new TKvnSplitterPane(*fUi->splClubs, settings.ReadInteger(kMain, "trvClubs", 300));
     fEvents->LoadHeaderWidths();
     fParticipants->LoadHeaderWidths();
     fUi->chkEvSplit->setChecked(settings.ReadBool(kMain, "evSplit", false));
@@ -422,8 +423,8 @@ void TfrmView::SaveSettings() const
     if (fOpenPathChosen) settings.WriteString(kMain, "openPath", fOpenPath);
     fSearch->WritePosition(settings, kMain);
     settings.WriteInteger(kMain, "pgcMain", fUi->PgcMain->currentIndex());
-    settings.WriteInteger(kMain, "trvEvents", fUi->splEvents->sizes().value(0));
-    settings.WriteInteger(kMain, "trvClubs", fUi->splClubs->sizes().value(0));
+    settings.WriteInteger(kMain, "trvEvents", fEventsTree->Width());
+    settings.WriteInteger(kMain, "trvClubs", fClubsTree->Width());
     fEvents->SaveHeaderWidths();
     fParticipants->SaveHeaderWidths();
     settings.WriteBool(kMain, "evSplit", fUi->chkEvSplit->isChecked());
@@ -445,12 +446,18 @@ void TfrmView::showEvent(QShowEvent* event)
         fLoadingFromCommandLine = false;
         SetStartupScreenText("");
     }
+    ReportMainWindowReady();
+    // Questions belong over a window that the user can already see, not over an empty screen.
+    CallWhenOnScreen(*this, [this] { AskFirstQuestions(); });
+}
+
+void TfrmView::AskFirstQuestions()
+{
     TKvnIniFile& settings = SettingsFile();
     if (settings.ReadBool("Files", "AskRegExtension", true)) {
         if (AskYesNo(Text("V", 7))) RegisterExtensions();
         settings.WriteBool("Files", "AskRegExtension", false);
     }
-    ReportMainWindowReady();
     OfferPendingErrorReport();
 }
 

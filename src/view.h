@@ -21,7 +21,8 @@ class TfrmView;
 
 namespace kvn {
 class TOrvida;
-}
+class TKvnSplitterPane;
+} // namespace kvn
 
 namespace veltro {
 
@@ -77,6 +78,8 @@ protected:
 
 private:
     void CreateBrowsers();
+    // What the first start asks once the window is on screen: registering the file extensions, a pending report.
+    void AskFirstQuestions();
     void ConnectCommands();
     void RestoreSettings();
     void SaveSettings() const;
@@ -98,6 +101,8 @@ private:
     std::unique_ptr<TParticipantsBrowser> fParticipants;
     std::unique_ptr<TParticipantSearch> fSearch;
     QComboBox* fCompetitions = nullptr;
+    kvn::TKvnSplitterPane* fEventsTree = nullptr; // owned by its splitter
+    kvn::TKvnSplitterPane* fClubsTree = nullptr;
     QList<QPixmap> fImages;
     QList<QIcon> fIcons;
     std::vector<std::string> fNations;

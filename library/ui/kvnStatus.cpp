@@ -49,6 +49,7 @@ TKvnStatusDlg::TKvnStatusDlg(QWidget* owner, int lineCount, bool withAbort)
     fUi->setupUi(this);
     // Its size follows the number of lines; a stored placement would only fight that.
     Form().SetAutoSave(false);
+    Form().SetEscapeButton(fUi->btnAbort);
     Form().FormLoaded();
     // A fixed border with a caption but without system buttons.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
