@@ -1,11 +1,14 @@
 #pragma once
 
+#include "kvnMessages.h"
 #include "kvnPrint.h"
 
 #include <QString>
 #include <QTemporaryDir>
 
+#include <deque>
 #include <string>
+#include <vector>
 
 // Shared ground of the print window tests: a private program folder with its settings file and the shipped English
 // language file, and a small report of numbered lines.
@@ -29,6 +32,36 @@ private:
     QTemporaryDir fDir;
     std::string fSavedExecutable;
     std::string fSavedSettings;
+};
+
+// Answers the yes/no questions from a script (no once it runs out) and records them and the message boxes.
+class TScriptedAnswers : public kvn::IKvnMessageHandler {
+public:
+    TScriptedAnswers() : fPrevious(kvn::SetMessageHandler(this)) {}
+    ~TScriptedAnswers() override { kvn::SetMessageHandler(fPrevious); }
+    TScriptedAnswers(const TScriptedAnswers&) = delete;
+    TScriptedAnswers& operator=(const TScriptedAnswers&) = delete;
+
+    bool AskYesNo(const std::string&, const std::string& question) override
+    {
+        Questions.push_back(question);
+        if (Answers.empty()) return false;
+        bool answer = Answers.front();
+        Answers.pop_front();
+        return answer;
+    }
+    bool ShowMessageBox(const std::string&, const std::string& text, bool, bool) override
+    {
+        Texts.push_back(text);
+        return true;
+    }
+
+    std::deque<bool> Answers;
+    std::vector<std::string> Questions;
+    std::vector<std::string> Texts;
+
+private:
+    kvn::IKvnMessageHandler* fPrevious;
 };
 
 // Makes report print a bold heading and then lines "Swimmer 1" ... "Swimmer count", each with a time on the right.
