@@ -179,6 +179,7 @@ bool SavePreviewShot(TKvnReport& report, const QString& file)
     preview.setWindowTitle(preview.windowTitle() + QStringLiteral("Print"));
     preview.SetPages(report.PreviewPages());
     preview.resize(860, 720);
+    preview.move(60, 60);
     preview.show();
     if (!QTest::qWaitForWindowExposed(&preview)) return false;
     // The window manager frames the window after it appears.
