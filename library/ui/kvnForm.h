@@ -191,6 +191,12 @@ using THelpHandler = std::function<void(QWidget& window, int helpContext)>;
 // Installs the handler of help requests (nullptr for none: F1 then does nothing).
 void SetHelpHandler(THelpHandler handler);
 
+// The program's main window: the first visible top-level main window, or nullptr.
+QWidget* MainWindow();
+
+// Brings window to the front when it still exists and is visible, else the main window; nothing when that is except.
+void BringBackWindow(QWidget* window, const QWidget* except = nullptr);
+
 // Puts the current mouse cursor on a stack and shows the given one until PopCursor.
 void PushCursor(const QCursor& cursor);
 

@@ -14,7 +14,6 @@
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QMainWindow>
 #include <QPageSetupDialog>
 #include <QPrinter>
 #include <QRegularExpression>
@@ -114,14 +113,6 @@ TReportStatus StatusOf(TKvnStatusDlg& dialog)
 {
     return {[&dialog] { return dialog.CheckAborted(); },
             [&dialog](int line, const std::string& text) { dialog.SetLine(line, text); }};
-}
-
-// The program's main window: the first visible top-level main window.
-QWidget* MainWindow()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets())
-        if (qobject_cast<QMainWindow*>(widget) != nullptr && widget->isVisible()) return widget;
-    return nullptr;
 }
 
 } // namespace
@@ -259,7 +250,7 @@ int TkvnPrintDlg::exec()
         }
         if (finished) {
             fExecuting = false;
-            BringBackPrevious();
+            BringBackWindow(fPreviousForm, this);
             return QDialog::Accepted;
         }
         fUi->edtExemplare->setFocus();
@@ -277,19 +268,11 @@ void TkvnPrintDlg::Start(TOutput output)
     hide();
     if (output()) {
         accept();
-        BringBackPrevious();
+        BringBackWindow(fPreviousForm, this);
     } else {
         show();
         fUi->edtExemplare->setFocus();
     }
-}
-
-void TkvnPrintDlg::BringBackPrevious()
-{
-    QWidget* front = fPreviousForm != nullptr && fPreviousForm->isVisible() ? fPreviousForm.data() : MainWindow();
-    if (front == nullptr || front == this) return;
-    front->raise();
-    front->activateWindow();
 }
 
 void TkvnPrintDlg::CBPrintersClick()

@@ -101,7 +101,6 @@ private:
     void SaveState();
     void SelectPrinterEntry(const std::string& name);
     void Start(TOutput output);
-    void BringBackPrevious();
     bool PrintReport();
     bool PreviewReport();
     void WriteHtmlReport(const std::string& fileName);

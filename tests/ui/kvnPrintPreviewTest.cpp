@@ -21,13 +21,6 @@ using namespace kvn;
 
 namespace {
 
-class TA4Printers : public IKvnPrinterInfo {
-public:
-    bool HasPrinter() const override { return true; }
-    std::string SelectedPrinterName() const override { return "PDF"; }
-    int SelectedPaperCode() const override { return 9; }
-};
-
 // Every test previews a two-page A4 report at 96 pixels per inch.
 class PrintPreview : public ::testing::Test {
 protected:
@@ -51,7 +44,7 @@ protected:
     }
 
     kvntest::TPrintFolder fFolder;
-    TA4Printers fPrinters;
+    kvntest::TA4Printers fPrinters;
     TKvnReport fReport{&fPrinters};
 };
 

@@ -34,6 +34,14 @@ private:
     std::string fSavedSettings;
 };
 
+// A printer information whose selected printer has A4 paper.
+class TA4Printers : public kvn::IKvnPrinterInfo {
+public:
+    bool HasPrinter() const override { return true; }
+    std::string SelectedPrinterName() const override { return "PDF"; }
+    int SelectedPaperCode() const override { return 9; }
+};
+
 // Answers the yes/no questions from a script (no once it runs out) and records them and the message boxes.
 class TScriptedAnswers : public kvn::IKvnMessageHandler {
 public:
