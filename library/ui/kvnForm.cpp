@@ -482,6 +482,21 @@ void CallWhenOnScreen(QWidget& window, std::function<void()> call)
         Qt::QueuedConnection);
 }
 
+QWidget* MainWindow()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (qobject_cast<QMainWindow*>(widget) != nullptr && widget->isVisible()) return widget;
+    return nullptr;
+}
+
+void BringBackWindow(QWidget* window, const QWidget* except)
+{
+    QWidget* front = window != nullptr && window->isVisible() ? window : MainWindow();
+    if (front == nullptr || front == except) return;
+    front->raise();
+    front->activateWindow();
+}
+
 void PushCursor(const QCursor& cursor)
 {
     // Qt keeps a stack of override cursors itself; the count keeps PopCursor from taking one pushed by others.

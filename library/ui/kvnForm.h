@@ -201,6 +201,12 @@ void SetHelpHandler(THelpHandler handler);
 // appears over a window the user can already see.
 void CallWhenOnScreen(QWidget& window, std::function<void()> call);
 
+// The program's main window: the first visible top-level main window, or nullptr.
+QWidget* MainWindow();
+
+// Brings window to the front when it still exists and is visible, else the main window; nothing when that is except.
+void BringBackWindow(QWidget* window, const QWidget* except = nullptr);
+
 // Puts the current mouse cursor on a stack and shows the given one until PopCursor.
 void PushCursor(const QCursor& cursor);
 
