@@ -7,6 +7,7 @@
 #include <array>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 
 namespace kvn {
 
@@ -83,6 +84,12 @@ TOrvEncoding EncodingOfName(std::string_view name)
 
 } // namespace
 
+std::int32_t OrvPositionNumber(std::int64_t lineNumber, std::int64_t startTagCount)
+{
+    return static_cast<std::int32_t>(std::min<std::int64_t>(std::max(lineNumber, startTagCount),
+                                                                 std::numeric_limits<std::int32_t>::max()));
+}
+
 TOrvParser::TOrvParser(IOrvMessageReceiver& receiver) : fReceiver(receiver)
 {
     fBuffer[0] = 0;
@@ -109,8 +116,9 @@ bool TOrvParser::OpenInput(const std::string& fileName)
         inputPath = fContainer->FilePath();
     }
 
+    // Only a regular file has an end: opening a named pipe or a device would block or never finish.
     std::error_code error;
-    if (!std::filesystem::is_directory(inputPath, error)) fFile = std::fopen(inputPath.c_str(), "rb");
+    if (std::filesystem::is_regular_file(inputPath, error)) fFile = std::fopen(inputPath.c_str(), "rb");
     if (!fFile) {
         fContainer.reset();
         fReceiver.AddMessage("Can not open file !", 0, false);
@@ -122,7 +130,7 @@ bool TOrvParser::OpenInput(const std::string& fileName)
 
     fPos = fEnd = fLineScan = fBuffer;
     *fEnd = 0;
-    fInputEnded = fEndOfTokens = false;
+    fInputEnded = fEndOfTokens = fZeroByte = false;
     fLineNumber = fStartTagCount = 1;
     fState = lsBetweenTags;
     fTagKind = otUnknown;
@@ -178,9 +186,10 @@ bool TOrvParser::Refill()
     if (got == 0) {
         fInputEnded = true;
     } else if (auto* zero = static_cast<char*>(std::memchr(fresh, 0, got))) {
-        // A zero byte ends the input.
+        // A zero byte ends the input; the text cannot go on past it.
         fEnd = zero;
         fInputEnded = true;
+        fZeroByte = true;
     }
     if (fProgress) fProgress(Position());
     return fEnd > fresh;
@@ -196,7 +205,7 @@ int TOrvParser::PeekAt(std::size_t offset)
 void TOrvParser::CountLines()
 {
     if (fPos > fLineScan) {
-        fLineNumber += static_cast<std::int32_t>(std::count(fLineScan, fPos, '\n'));
+        fLineNumber += std::count(fLineScan, fPos, '\n');
         fLineScan = fPos;
     }
 }
@@ -204,7 +213,7 @@ void TOrvParser::CountLines()
 std::int32_t TOrvParser::Position()
 {
     CountLines();
-    return std::max(fLineNumber, fStartTagCount);
+    return OrvPositionNumber(fLineNumber, fStartTagCount);
 }
 
 // --- Lexer ---
@@ -492,6 +501,13 @@ void TOrvParser::Pop()
     // the tree's arena.
 }
 
+void TOrvParser::ReportUnfinishedInput()
+{
+    // Open elements at the end mean the file was cut short (or a zero byte cut it): what is missing is unknown.
+    if (fStack.empty()) return;
+    Report(fZeroByte ? "Unexpected zero byte !" : "Unexpected end of file !", Position(), false, osFaulty);
+}
+
 void TOrvParser::CloseOpenElements()
 {
     while (!fStack.empty())
@@ -553,6 +569,7 @@ std::unique_ptr<TOrvTree> TOrvParser::Parse(const std::string& fileName, const T
         if (token == tkEnd || fEndOfTokens) break;
     }
 
+    ReportUnfinishedInput();
     CloseOpenElements();
     CheckVersion();
     CloseInput();

@@ -22,6 +22,10 @@ public:
     virtual void AddMessage(const std::string& text, std::int32_t position, bool warning) = 0;
 };
 
+// The position number of messages and elements: the larger of line number and start-tag count, clamped to the
+// largest 32-bit number for files of more than 2^31 lines or tags.
+std::int32_t OrvPositionNumber(std::int64_t lineNumber, std::int64_t startTagCount);
+
 // Character set of a file's text, decided from its declaration or its bytes.
 enum class TOrvEncoding : std::uint8_t { Undecided, Utf8, Windows1252 };
 
@@ -91,6 +95,7 @@ private:
     void SkipUnknownElement();
     void Push(TOrvAbstractElement* element);
     void Pop();
+    void ReportUnfinishedInput();
     void CloseOpenElements();
     void CheckVersion();
     std::string_view DecodeValue(std::string_view raw);
@@ -105,6 +110,7 @@ private:
     bool fScrambled = false;
     bool fInputEnded = false;  // the file is read to its end (or a zero byte ended it)
     bool fEndOfTokens = false; // the lexer has delivered the end of input
+    bool fZeroByte = false;    // a zero byte ended the input
     std::unique_ptr<TKvnContainerExtraction> fContainer;
 
     // The window: data in fBuffer[0, fEnd), a zero byte at fEnd; fPos is the reading position.
@@ -112,8 +118,8 @@ private:
     char* fPos = fBuffer;
     char* fEnd = fBuffer;
     char* fLineScan = fBuffer; // line feeds before this point are counted
-    std::int32_t fLineNumber = 1;
-    std::int32_t fStartTagCount = 1;
+    std::int64_t fLineNumber = 1;
+    std::int64_t fStartTagCount = 1;
 
     TLexerState fState = lsBetweenTags;
     TOrvTagKind fTagKind = otUnknown;
