@@ -5,9 +5,14 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <filesystem>
 #include <limits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace kvn {
 
@@ -48,6 +53,56 @@ std::string_view TrimBlanks(std::string_view text)
     return text;
 }
 
+// The first byte at or after the given one that is not a blank. Blanks are the bytes 1 to 32: the zero that ends
+// every window stops the scan. Reads up to 15 bytes past that zero.
+char* SkipBlankBytes(char* at)
+{
+#if defined(__SSE2__)
+    const __m128i one = _mm_set1_epi8(1);
+    const __m128i highestBlank = _mm_set1_epi8(' ' - 1);
+    for (;; at += 16) {
+        __m128i shifted = _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)), one);
+        __m128i blank = _mm_cmpeq_epi8(_mm_min_epu8(shifted, highestBlank), shifted);
+        unsigned others = ~static_cast<unsigned>(_mm_movemask_epi8(blank)) & 0xFFFFu;
+        if (others) return at + std::countr_zero(others);
+    }
+#else
+    while (static_cast<unsigned char>(*at - 1) < ' ')
+        ++at;
+    return at;
+#endif
+}
+
+// The first byte at or after the given one that cannot be part of a name (the window's zero is one of them).
+char* SkipNameBytes(char* at)
+{
+    while (kCharClasses[static_cast<unsigned char>(*at)] & ccNameChar)
+        ++at;
+    return at;
+}
+
+std::size_t CountLineFeeds(const char* from, const char* to)
+{
+    std::size_t count = 0;
+#if defined(__SSE2__)
+    const __m128i lineFeed = _mm_set1_epi8('\n');
+    const __m128i zero = _mm_setzero_si128();
+    while (to - from >= 16) {
+        // Byte counters overflow after 255 rounds, so they are summed up at least that often.
+        std::ptrdiff_t rounds = std::min<std::ptrdiff_t>((to - from) / 16, 255);
+        __m128i counters = zero;
+        for (std::ptrdiff_t i = 0; i < rounds; ++i, from += 16)
+            counters = _mm_sub_epi8(counters,
+                                    _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from)), lineFeed));
+        __m128i sums = _mm_sad_epu8(counters, zero);
+        count += static_cast<std::size_t>(_mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4));
+    }
+#endif
+    for (; from < to; ++from)
+        count += *from == '\n';
+    return count;
+}
+
 bool HasHighBytes(std::string_view text)
 {
     return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
@@ -86,14 +141,11 @@ TOrvEncoding EncodingOfName(std::string_view name)
 
 std::int32_t OrvPositionNumber(std::int64_t lineNumber, std::int64_t startTagCount)
 {
-    return static_cast<std::int32_t>(std::min<std::int64_t>(std::max(lineNumber, startTagCount),
-                                                                 std::numeric_limits<std::int32_t>::max()));
+    return static_cast<std::int32_t>(
+        std::min<std::int64_t>(std::max(lineNumber, startTagCount), std::numeric_limits<std::int32_t>::max()));
 }
 
-TOrvParser::TOrvParser(IOrvMessageReceiver& receiver) : fReceiver(receiver)
-{
-    fBuffer[0] = 0;
-}
+TOrvParser::TOrvParser(IOrvMessageReceiver& receiver) : fReceiver(receiver) {}
 
 TOrvParser::~TOrvParser()
 {
@@ -125,11 +177,13 @@ bool TOrvParser::OpenInput(const std::string& fileName)
         return false;
     }
     fFileName = inputPath;
-    // A large stdio buffer keeps system calls rare; the lexer still sees the input through its own window.
-    std::setvbuf(fFile, nullptr, _IOFBF, 256 * 1024);
+    // The block is read straight from the file, not through a second buffer of stdio's.
+    std::setvbuf(fFile, nullptr, _IONBF, 0);
 
-    fPos = fEnd = fLineScan = fBuffer;
-    *fEnd = 0;
+    // Zeroed, so that the vector loads past the end of the data read defined bytes.
+    if (!fBuffer) fBuffer = std::make_unique<char[]>(kReadSize + kSlack);
+    fPos = fEnd = fBlockEnd = fLineScan = fBuffer.get();
+    *fEnd = fSavedByte = 0;
     fInputEnded = fEndOfTokens = fZeroByte = false;
     fLineNumber = fStartTagCount = 1;
     fState = lsBetweenTags;
@@ -171,28 +225,47 @@ void TOrvParser::DecideEncodingFromBytes()
 
 // --- Window ---
 
-bool TOrvParser::Refill()
+bool TOrvParser::ReadBlock()
 {
     if (fInputEnded || !fFile) return false;
     CountLines();
-    std::size_t unread = static_cast<std::size_t>(fEnd - fPos);
-    std::memmove(fBuffer, fPos, unread);
-    fPos = fLineScan = fBuffer;
-    fEnd = fBuffer + unread;
-    std::size_t got = std::fread(fEnd, 1, kWindowSize - unread, fFile);
-    char* fresh = fEnd;
-    fEnd += got;
-    *fEnd = 0;
+    // What the lexer has not consumed yet moves to the front; it is at most a few bytes of look-ahead.
+    std::size_t unread = static_cast<std::size_t>(fBlockEnd - fPos);
+    std::memmove(fBuffer.get(), fPos, unread);
+    fPos = fLineScan = fBuffer.get();
+    fEnd = fBlockEnd = fPos + unread;
+    std::size_t got = std::fread(fBlockEnd, 1, kReadSize - unread, fFile);
+    char* fresh = fBlockEnd;
+    fBlockEnd += got;
     if (got == 0) {
         fInputEnded = true;
     } else if (auto* zero = static_cast<char*>(std::memchr(fresh, 0, got))) {
         // A zero byte ends the input; the text cannot go on past it.
-        fEnd = zero;
+        fBlockEnd = zero;
         fInputEnded = true;
         fZeroByte = true;
     }
+    *fBlockEnd = 0;
+    fSavedByte = 0;
+    return fBlockEnd > fresh;
+}
+
+bool TOrvParser::Refill()
+{
+    *fEnd = fSavedByte;
+    char* previousEnd = fEnd;
+    if (fEnd == fBlockEnd) {
+        bool fresh = ReadBlock();
+        previousEnd = fEnd;
+        if (!fresh) return false;
+    }
+    // The next window is a view into the block: the byte after it is saved and replaced by the zero that makes
+    // the lexer's loops stop without bounds checks.
+    fEnd = std::min(fPos + kWindowSize, fBlockEnd);
+    fSavedByte = *fEnd;
+    *fEnd = 0;
     if (fProgress) fProgress(Position());
-    return fEnd > fresh;
+    return fEnd > previousEnd;
 }
 
 int TOrvParser::PeekAt(std::size_t offset)
@@ -205,7 +278,7 @@ int TOrvParser::PeekAt(std::size_t offset)
 void TOrvParser::CountLines()
 {
     if (fPos > fLineScan) {
-        fLineNumber += std::count(fLineScan, fPos, '\n');
+        fLineNumber += static_cast<std::int64_t>(CountLineFeeds(fLineScan, fPos));
         fLineScan = fPos;
     }
 }
@@ -221,8 +294,7 @@ std::int32_t TOrvParser::Position()
 void TOrvParser::SkipBlanks()
 {
     for (;;) {
-        while (fPos < fEnd && IsBlank(*fPos))
-            ++fPos;
+        fPos = SkipBlankBytes(fPos);
         if (fPos < fEnd || !Refill()) return;
     }
 }
@@ -243,14 +315,14 @@ TOrvParser::TTokenKind TOrvParser::NextToken()
     case lsInStartTag:
         if (c == '/') {
             ++fPos;
-            fToken.clear(); // "/>" closes the element just opened: the tag kind stays
+            fText = {}; // "/>" closes the element just opened: the tag kind stays
             fState = lsExpectEndTagClose;
             return tkEndTag;
         }
         if (c == '<') {
             if (PeekAt(1) == '!' && PeekAt(2) == '-' && PeekAt(3) == '-') {
                 fPos += 4;
-                ReadUntil("-->", nullptr);
+                ReadUntil("-->", false);
                 return tkComment;
             }
             ++fPos;
@@ -263,7 +335,7 @@ TOrvParser::TTokenKind TOrvParser::NextToken()
             return tkNone;
         }
         if (kCharClasses[static_cast<unsigned char>(c)] & ccLetter) {
-            ReadName(fToken);
+            ReadName();
             fState = lsExpectEquals;
             return tkAttributeName;
         }
@@ -301,104 +373,120 @@ TOrvParser::TTokenKind TOrvParser::ReadMarkup()
         if (PeekAt(2) == '-') {
             // "<!--" opens a comment; a lone "<!-" is read as one too.
             fPos += PeekAt(3) == '-' ? 4 : 3;
-            ReadUntil("-->", nullptr);
+            ReadUntil("-->", false);
             return tkComment;
         }
         fPos += 2;
-        ReadUntil(">", nullptr);
+        ReadUntil(">", false);
         return tkDeclaration;
     }
     if (next == '?') {
         fPos += 2;
-        ReadUntil("?>", &fToken);
+        ReadUntil("?>", true);
         return tkProcessingInstruction;
     }
     if (next == '/') {
         fPos += 2;
-        ReadName(fToken);
-        fTagKind = TagKindOf(fToken);
+        ReadName();
+        // Nearly every end tag closes the open element, whose name needs no lookup.
+        bool closesTop = !fStack.empty() && kvn::TagName(fStack.back()->Kind()) == fText;
+        fTagKind = closesTop ? fStack.back()->Kind() : TagKindOf(fText);
         fState = lsExpectEndTagClose;
         return tkEndTag;
     }
     ++fPos;
-    ReadName(fToken);
-    fTagKind = TagKindOf(fToken);
+    ReadName();
+    fTagKind = TagKindOf(fText);
     fState = lsInStartTag;
     return tkStartTag;
 }
 
-void TOrvParser::ReadName(std::string& out)
+void TOrvParser::ReadName()
 {
-    out.clear();
-    for (;;) {
-        const char* start = fPos;
-        while (fPos < fEnd && (kCharClasses[static_cast<unsigned char>(*fPos)] & ccNameChar))
-            ++fPos;
-        out.append(start, static_cast<std::size_t>(fPos - start));
-        if (fPos < fEnd || !Refill()) return;
+    const char* start = fPos;
+    fPos = SkipNameBytes(fPos);
+    if (fPos < fEnd) {
+        fText = {start, static_cast<std::size_t>(fPos - start)};
+        return;
     }
+    // The name reaches the end of the window: it goes on in the next one.
+    fToken.assign(start, static_cast<std::size_t>(fPos - start));
+    while (fPos >= fEnd && Refill()) {
+        start = fPos;
+        fPos = SkipNameBytes(fPos);
+        fToken.append(start, static_cast<std::size_t>(fPos - start));
+    }
+    fText = fToken;
 }
 
 void TOrvParser::ReadText()
 {
-    fToken.clear();
-    for (;;) {
-        auto* open = static_cast<char*>(std::memchr(fPos, '<', static_cast<std::size_t>(fEnd - fPos)));
-        if (open) {
-            fToken.append(fPos, static_cast<std::size_t>(open - fPos));
-            fPos = open;
-            break;
-        }
-        // No markup in the rest of the window: the text goes on in the next one.
-        fToken.append(fPos, static_cast<std::size_t>(fEnd - fPos));
-        fPos = fEnd;
-        if (!Refill()) break;
+    auto* open = static_cast<char*>(std::memchr(fPos, '<', static_cast<std::size_t>(fEnd - fPos)));
+    if (open) {
+        fText = TrimBlanks({fPos, static_cast<std::size_t>(open - fPos)});
+        fPos = open;
+        return;
     }
-    std::string_view trimmed = TrimBlanks(fToken);
-    if (trimmed.size() != fToken.size()) fToken = std::string(trimmed);
+    // No markup in the rest of the window: the text goes on in the next one.
+    fToken.assign(fPos, static_cast<std::size_t>(fEnd - fPos));
+    fPos = fEnd;
+    while (Refill()) {
+        open = static_cast<char*>(std::memchr(fPos, '<', static_cast<std::size_t>(fEnd - fPos)));
+        char* stop = open ? open : fEnd;
+        fToken.append(fPos, static_cast<std::size_t>(stop - fPos));
+        fPos = stop;
+        if (open) break;
+    }
+    fText = TrimBlanks(fToken);
 }
 
-void TOrvParser::ReadUntil(std::string_view terminator, std::string* out)
+void TOrvParser::ReadUntil(std::string_view terminator, bool keepText)
 {
-    if (out) out->clear();
+    if (keepText) fToken.clear();
     for (;;) {
         std::string_view window(fPos, static_cast<std::size_t>(fEnd - fPos));
         std::size_t hit = window.find(terminator);
         if (hit != std::string_view::npos) {
-            if (out) out->append(window.substr(0, hit));
+            if (keepText) fToken.append(window.substr(0, hit));
             fPos += hit + terminator.size();
-            return;
+            break;
         }
         // Keep a possible beginning of the terminator for the next window.
         std::size_t keep = std::min(window.size(), terminator.size() - 1);
-        if (out) out->append(window.substr(0, window.size() - keep));
+        if (keepText) fToken.append(window.substr(0, window.size() - keep));
         fPos = fEnd - keep;
         if (!Refill()) {
-            if (out) out->append(fPos, static_cast<std::size_t>(fEnd - fPos));
+            if (keepText) fToken.append(fPos, static_cast<std::size_t>(fEnd - fPos));
             fPos = fEnd;
-            return;
+            break;
         }
     }
+    fText = keepText ? std::string_view(fToken) : std::string_view();
 }
 
 void TOrvParser::ReadQuotedValue()
 {
-    fToken.clear();
+    fText = {};
     char quote = *fPos;
     if (quote != '"' && quote != '\'') {
         Report("Quote \" expected !", Position(), false, osFaulty);
         return;
     }
     ++fPos;
+    auto* close = static_cast<char*>(std::memchr(fPos, quote, static_cast<std::size_t>(fEnd - fPos)));
+    if (close) {
+        fText = {fPos, static_cast<std::size_t>(close - fPos)};
+        fPos = close + 1;
+        return;
+    }
+    fToken.clear();
     for (;;) {
-        auto* close = static_cast<char*>(std::memchr(fPos, quote, static_cast<std::size_t>(fEnd - fPos)));
-        if (close) {
-            fToken.append(fPos, static_cast<std::size_t>(close - fPos));
-            fPos = close + 1;
-            return;
-        }
-        fToken.append(fPos, static_cast<std::size_t>(fEnd - fPos));
-        fPos = fEnd;
+        close = static_cast<char*>(std::memchr(fPos, quote, static_cast<std::size_t>(fEnd - fPos)));
+        char* stop = close ? close : fEnd;
+        fToken.append(fPos, static_cast<std::size_t>(stop - fPos));
+        fText = fToken;
+        fPos = close ? close + 1 : fEnd;
+        if (close) return;
         if (!Refill()) {
             Report("Quote \" expected !", Position(), false, osFaulty);
             return;
@@ -523,7 +611,7 @@ std::unique_ptr<TOrvTree> TOrvParser::Parse(const std::string& fileName, const T
     TTokenKind token;
     for (;;) {
         token = NextToken();
-        if (token == tkProcessingInstruction && fEncoding == TOrvEncoding::Undecided) TakeDeclaration(fToken);
+        if (token == tkProcessingInstruction && fEncoding == TOrvEncoding::Undecided) TakeDeclaration(fText);
         if (token != tkNone && token != tkComment && token != tkProcessingInstruction) break;
     }
     if (token != tkStartTag || fTagKind != otORVIDA) {
@@ -547,7 +635,7 @@ std::unique_ptr<TOrvTree> TOrvParser::Parse(const std::string& fileName, const T
             break;
         case tkText:
             if (TOrvDataElement* data = fStack.back()->AsData())
-                data->AssignStoredText(fTree->StoreText(DecodeValue(fToken)));
+                data->AssignStoredText(fTree->StoreText(DecodeValue(fText)));
             else
                 Report("Unexpected Data !", Position(), true, osFaultInside);
             break;
@@ -561,7 +649,7 @@ std::unique_ptr<TOrvTree> TOrvParser::Parse(const std::string& fileName, const T
             token = HandleAttribute();
             break;
         case tkAttributeValue:
-            Report("Unexpected value \"" + std::string(DecodeValue(fToken)) + "\" !", Position(), false, osFaulty);
+            Report("Unexpected value \"" + std::string(DecodeValue(fText)) + "\" !", Position(), false, osFaulty);
             break;
         default:
             break;
@@ -582,9 +670,9 @@ void TOrvParser::HandleStartTag()
     TOrvAbstractElement* top = fStack.back();
     std::int32_t position = Position();
     if (const TOrvCollection* collection = top->AsCollection(); collection && fTagKind != collection->ItemKind())
-        Report("Unallowed tag in collection: " + fToken + " !", position, false, osFaultInside);
+        Report("Unallowed tag in collection: " + std::string(fText) + " !", position, false, osFaultInside);
     if (fTagKind == otUnknown) {
-        Report("Unknown Tag: " + fToken + " !", position, true, osFaultInside);
+        Report("Unknown Tag: " + std::string(fText) + " !", position, true, osFaultInside);
         SkipUnknownElement();
         return;
     }
@@ -607,12 +695,12 @@ void TOrvParser::HandleEndTag()
     if (!fStack.empty() && fStack.back()->Kind() == fTagKind)
         Pop();
     else
-        Report("Unexpected tag: /" + fToken + " !", Position(), false, osFaultInside);
+        Report("Unexpected tag: /" + std::string(fText) + " !", Position(), false, osFaultInside);
 }
 
 TOrvParser::TTokenKind TOrvParser::HandleAttribute()
 {
-    TOrvAttribute attribute = AttributeOf(AsciiLower(fToken));
+    TOrvAttribute attribute = AttributeOf(AsciiLower(fText));
     TTokenKind token;
     do
         token = NextToken();
@@ -621,7 +709,7 @@ TOrvParser::TTokenKind TOrvParser::HandleAttribute()
         Report("Value expected !", Position(), false, osFaulty);
         return token;
     }
-    std::string_view value = DecodeValue(fToken);
+    std::string_view value = DecodeValue(fText);
     TOrvAbstractElement* top = fStack.back();
     top->SetAttribute(attribute, value);
     if (attribute == ovaID)
@@ -631,7 +719,7 @@ TOrvParser::TTokenKind TOrvParser::HandleAttribute()
 
 void TOrvParser::SkipUnknownElement()
 {
-    const std::string skipped = AsciiUpper(fToken);
+    const std::string skipped = AsciiUpper(fText);
     std::string lastStartTag = skipped;
     int depth = 1;
     while (depth > 0) {
@@ -639,11 +727,11 @@ void TOrvParser::SkipUnknownElement()
         if (token == tkEnd) return;
         if (token == tkStartTag) {
             ++fStartTagCount;
-            lastStartTag = AsciiUpper(fToken);
+            lastStartTag = AsciiUpper(fText);
             if (lastStartTag == skipped) ++depth;
         } else if (token == tkEndTag) {
             // "/>" closes only the start tag just read, so it counts only when that tag had the skipped name.
-            const std::string& closed = fToken.empty() ? lastStartTag : AsciiUpper(fToken);
+            const std::string& closed = fText.empty() ? lastStartTag : AsciiUpper(fText);
             if (closed == skipped) --depth;
         }
     }

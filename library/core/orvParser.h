@@ -72,6 +72,7 @@ private:
     void DecideEncodingFromBytes();
 
     // Window handling.
+    bool ReadBlock();
     bool Refill();
     int PeekAt(std::size_t offset);
     void CountLines();
@@ -80,9 +81,9 @@ private:
     // Lexer.
     TTokenKind NextToken();
     TTokenKind ReadMarkup();
-    void ReadName(std::string& out);
+    void ReadName();
     void ReadText();
-    void ReadUntil(std::string_view terminator, std::string* out);
+    void ReadUntil(std::string_view terminator, bool keepText);
     void ReadQuotedValue();
     void SkipBlanks();
 
@@ -113,17 +114,27 @@ private:
     bool fZeroByte = false;    // a zero byte ended the input
     std::unique_ptr<TKvnContainerExtraction> fContainer;
 
-    // The window: data in fBuffer[0, fEnd), a zero byte at fEnd; fPos is the reading position.
-    char fBuffer[kWindowSize + 1];
-    char* fPos = fBuffer;
-    char* fEnd = fBuffer;
-    char* fLineScan = fBuffer; // line feeds before this point are counted
+    // Bytes asked of the file at a time; the windows are views into this block, so the system sees few reads
+    // and the text of a token rarely has to be copied.
+    static constexpr std::size_t kReadSize = 256 * 1024;
+    // Bytes after the block that vector loads may touch.
+    static constexpr std::size_t kSlack = 64;
+
+    // The block: bytes in [fBuffer, fBlockEnd), zero at fBlockEnd. The window: [fPos, fEnd), where the byte at
+    // fEnd is replaced by a zero (the original in fSavedByte) so that the lexer's loops stop there.
+    std::unique_ptr<char[]> fBuffer;
+    char* fPos = nullptr;
+    char* fEnd = nullptr;
+    char* fBlockEnd = nullptr;
+    char fSavedByte = 0;
+    char* fLineScan = nullptr; // line feeds before this point are counted
     std::int64_t fLineNumber = 1;
     std::int64_t fStartTagCount = 1;
 
     TLexerState fState = lsBetweenTags;
     TOrvTagKind fTagKind = otUnknown;
-    std::string fToken;        // text of the last token, as read
+    std::string_view fText;    // text of the last token, in the block or in fToken
+    std::string fToken;        // text of a token that spans windows
     std::string fConverted;    // scratch for character-set conversion
     std::string fUnescaped;    // scratch for entity decoding
     std::string fLastStartTag; // name of the last start tag read, for skipping unknown elements
