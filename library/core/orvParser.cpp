@@ -81,26 +81,33 @@ char* SkipNameBytes(char* at)
     return at;
 }
 
+// Line feeds in [from, to). Reads up to 15 bytes past the end, which the block's slack allows.
 std::size_t CountLineFeeds(const char* from, const char* to)
 {
-    std::size_t count = 0;
 #if defined(__SSE2__)
+    // 16 bytes that keep the first n lanes of a comparison, loaded from kKeepFirst + 16 - n.
+    alignas(16) static constexpr char kKeepFirst[32] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
+                                                        -1, -1, -1, -1, -1, 0,  0,  0,  0,  0,  0};
     const __m128i lineFeed = _mm_set1_epi8('\n');
     const __m128i zero = _mm_setzero_si128();
-    while (to - from >= 16) {
+    std::size_t count = 0;
+    while (from < to) {
         // Byte counters overflow after 255 rounds, so they are summed up at least that often.
-        std::ptrdiff_t rounds = std::min<std::ptrdiff_t>((to - from) / 16, 255);
         __m128i counters = zero;
-        for (std::ptrdiff_t i = 0; i < rounds; ++i, from += 16)
-            counters = _mm_sub_epi8(counters,
-                                    _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from)), lineFeed));
+        for (int round = 0; round < 255 && from < to; ++round, from += 16) {
+            __m128i hits = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from)), lineFeed);
+            if (to - from < 16)
+                hits = _mm_and_si128(hits,
+                                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(kKeepFirst + 16 - (to - from))));
+            counters = _mm_sub_epi8(counters, hits);
+        }
         __m128i sums = _mm_sad_epu8(counters, zero);
         count += static_cast<std::size_t>(_mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4));
     }
-#endif
-    for (; from < to; ++from)
-        count += *from == '\n';
     return count;
+#else
+    return static_cast<std::size_t>(std::count(from, to, '\n'));
+#endif
 }
 
 bool HasHighBytes(std::string_view text)
@@ -293,6 +300,8 @@ std::int32_t TOrvParser::Position()
 
 void TOrvParser::SkipBlanks()
 {
+    // Most tokens follow the last one directly; the zero at the end of the window is no blank but needs a refill.
+    if (fPos < fEnd && static_cast<unsigned char>(*fPos - 1) >= ' ') return;
     for (;;) {
         fPos = SkipBlankBytes(fPos);
         if (fPos < fEnd || !Refill()) return;

@@ -51,6 +51,9 @@ public:
 
     // Bytes of the window through which the input is read.
     static constexpr std::size_t kWindowSize = 4096;
+    // Bytes asked of the file at a time; the windows are views into this block, so the system sees few reads
+    // and the text of a token rarely has to be copied.
+    static constexpr std::size_t kReadSize = 256 * 1024;
 
 private:
     enum TTokenKind : std::uint8_t {
@@ -114,9 +117,6 @@ private:
     bool fZeroByte = false;    // a zero byte ended the input
     std::unique_ptr<TKvnContainerExtraction> fContainer;
 
-    // Bytes asked of the file at a time; the windows are views into this block, so the system sees few reads
-    // and the text of a token rarely has to be copied.
-    static constexpr std::size_t kReadSize = 256 * 1024;
     // Bytes after the block that vector loads may touch.
     static constexpr std::size_t kSlack = 64;
 

@@ -289,12 +289,15 @@ TEST(Reader, MarkupStraddlingWindowBoundariesReadsTheSame)
                              "</CLUB>\n</CLUBS>";
     const std::string reference = WithoutPositions(ParseText(Document(body)).Dump());
     ASSERT_NE(reference.find("PERSON id=\"12\""), std::string::npos);
-    // Shift the document across the window boundary one byte at a time.
-    for (std::size_t padding = TOrvParser::kWindowSize - 200; padding < TOrvParser::kWindowSize + 8; ++padding) {
-        std::string shifted = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + std::string(padding, ' ') + Document(body);
-        TParsed parsed = ParseText(shifted);
-        ASSERT_TRUE(parsed.Messages.Errors.empty()) << padding;
-        ASSERT_EQ(WithoutPositions(parsed.Dump()), reference) << padding;
+    // Shift the document across the boundary of a window and of a read block one byte at a time.
+    for (std::size_t boundary : {TOrvParser::kWindowSize, TOrvParser::kReadSize}) {
+        for (std::size_t padding = boundary - 200; padding < boundary + 8; ++padding) {
+            std::string shifted =
+                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + std::string(padding, ' ') + Document(body);
+            TParsed parsed = ParseText(shifted);
+            ASSERT_TRUE(parsed.Messages.Errors.empty()) << padding;
+            ASSERT_EQ(WithoutPositions(parsed.Dump()), reference) << padding;
+        }
     }
 }
 
