@@ -21,7 +21,7 @@ namespace {
 constexpr std::string_view kCurrentVersion = "01.02.0004";
 
 // Byte classes of the lexer's hot loops.
-enum : std::uint8_t { ccNameChar = 1, ccLetter = 2 };
+enum : std::uint8_t { ccNameChar = 1, ccLetter = 2, ccNeedsDecoding = 4 };
 
 constexpr std::array<std::uint8_t, 256> MakeCharClasses()
 {
@@ -34,6 +34,10 @@ constexpr std::array<std::uint8_t, 256> MakeCharClasses()
         table[c] = ccNameChar;
     table['$'] = ccNameChar;
     table['_'] = ccNameChar;
+    // Entity references and bytes outside ASCII (another character set, or invalid UTF-8) need a closer look.
+    table['&'] = ccNeedsDecoding;
+    for (int c = 0x80; c <= 0xFF; ++c)
+        table[c] = ccNeedsDecoding;
     return table;
 }
 
@@ -310,69 +314,71 @@ void TOrvParser::SkipBlanks()
 
 TOrvParser::TTokenKind TOrvParser::NextToken()
 {
-    SkipBlanks();
-    if (fPos >= fEnd) {
-        fEndOfTokens = true;
-        return tkEnd;
-    }
-    char c = *fPos;
-    switch (fState) {
-    case lsBetweenTags:
-        if (c == '<') return ReadMarkup();
-        ReadText();
-        return tkText;
-    case lsInStartTag:
-        if (c == '/') {
-            ++fPos;
-            fText = {}; // "/>" closes the element just opened: the tag kind stays
-            fState = lsExpectEndTagClose;
-            return tkEndTag;
+    // Steps that produce no token are taken here at once: nobody acts on them.
+    for (;;) {
+        SkipBlanks();
+        if (fPos >= fEnd) {
+            fEndOfTokens = true;
+            return tkEnd;
         }
-        if (c == '<') {
-            if (PeekAt(1) == '!' && PeekAt(2) == '-' && PeekAt(3) == '-') {
-                fPos += 4;
-                ReadUntil("-->", false);
-                return tkComment;
+        char c = *fPos;
+        switch (fState) {
+        case lsBetweenTags:
+            if (c == '<') return ReadMarkup();
+            ReadText();
+            return tkText;
+        case lsInStartTag:
+            if (c == '/') {
+                ++fPos;
+                fText = {}; // "/>" closes the element just opened: the tag kind stays
+                fState = lsExpectEndTagClose;
+                return tkEndTag;
+            }
+            if (c == '<') {
+                if (PeekAt(1) == '!' && PeekAt(2) == '-' && PeekAt(3) == '-') {
+                    fPos += 4;
+                    ReadUntil("-->", false);
+                    return tkComment;
+                }
+                ++fPos;
+                continue;
+            }
+            if (c == '>') {
+                ++fPos;
+                fState = lsBetweenTags;
+                fTagKind = otUnknown;
+                continue;
+            }
+            if (kCharClasses[static_cast<unsigned char>(c)] & ccLetter) {
+                ReadName();
+                fState = lsExpectEquals;
+                return tkAttributeName;
             }
             ++fPos;
-            return tkNone;
-        }
-        if (c == '>') {
-            ++fPos;
+            continue;
+        case lsExpectValue:
+            ReadQuotedValue();
+            fState = lsInStartTag;
+            return tkAttributeValue;
+        case lsExpectEquals:
+            fState = lsInStartTag;
+            if (c == '=') {
+                ++fPos;
+                fState = lsExpectValue;
+            } else {
+                Report("= expected !", Position(), false, osFaulty);
+            }
+            continue;
+        case lsExpectEndTagClose:
             fState = lsBetweenTags;
             fTagKind = otUnknown;
-            return tkNone;
+            if (c == '>')
+                ++fPos;
+            else
+                Report("> expected !", Position(), false, osFaulty);
+            continue;
         }
-        if (kCharClasses[static_cast<unsigned char>(c)] & ccLetter) {
-            ReadName();
-            fState = lsExpectEquals;
-            return tkAttributeName;
-        }
-        ++fPos;
-        return tkNone;
-    case lsExpectValue:
-        ReadQuotedValue();
-        fState = lsInStartTag;
-        return tkAttributeValue;
-    case lsExpectEquals:
-        fState = lsInStartTag;
-        if (c == '=') {
-            ++fPos;
-            fState = lsExpectValue;
-        } else {
-            Report("= expected !", Position(), false, osFaulty);
-        }
-        return tkNone;
-    case lsExpectEndTagClose:
-        fState = lsBetweenTags;
-        fTagKind = otUnknown;
-        if (c == '>')
-            ++fPos;
-        else
-            Report("> expected !", Position(), false, osFaulty);
-        return tkNone;
     }
-    return tkNone;
 }
 
 TOrvParser::TTokenKind TOrvParser::ReadMarkup()
@@ -397,9 +403,7 @@ TOrvParser::TTokenKind TOrvParser::ReadMarkup()
     if (next == '/') {
         fPos += 2;
         ReadName();
-        // Nearly every end tag closes the open element, whose name needs no lookup.
-        bool closesTop = !fStack.empty() && kvn::TagName(fStack.back()->Kind()) == fText;
-        fTagKind = closesTop ? fStack.back()->Kind() : TagKindOf(fText);
+        fTagKind = TagKindOf(fText);
         fState = lsExpectEndTagClose;
         return tkEndTag;
     }
@@ -507,6 +511,10 @@ void TOrvParser::ReadQuotedValue()
 
 std::string_view TOrvParser::DecodeValue(std::string_view raw)
 {
+    // Most texts are plain ASCII: one pass over the table tells.
+    if (std::none_of(raw.begin(), raw.end(),
+                     [](char c) { return kCharClasses[static_cast<unsigned char>(c)] & ccNeedsDecoding; }))
+        return raw;
     std::string_view text = raw;
     if (HasHighBytes(raw) && (fEncoding == TOrvEncoding::Windows1252 || !IsValidUtf8(raw))) {
         fConverted = Cp1252ToUtf8(raw);
