@@ -14,7 +14,7 @@ namespace {
 // Large blocks are aligned to and sized in huge pages, so that the memory of a big tree costs one page fault per
 // 2 MiB instead of one per 4 KiB.
 constexpr std::size_t kHugePage = 2 * 1024 * 1024;
-constexpr std::size_t kLargestBlock = 2 * kHugePage;
+constexpr std::size_t kLargestBlock = kHugePage;
 
 std::byte* NewBlock(std::size_t size)
 {
