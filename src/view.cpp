@@ -3,7 +3,9 @@
 #include "expClipboard.h"
 #include "kvnCompetitionInfo.h"
 #include "kvnFlags.h"
+#include "kvnIcons.h"
 #include "kvnIniFiles.h"
+#include "kvnKorvanTidewell.h"
 #include "kvnLanguage.h"
 #include "kvnMessages.h"
 #include "kvnPaintbox.h"
@@ -69,6 +71,8 @@ TfrmView::TfrmView(std::vector<std::string> arguments, QWidget* parent)
     // Hints of menus and tool buttons appear in the status bar, which shows one text at a time.
     statusBar()->setSizeGripEnabled(true);
 
+    SetToolBarIcons();
+
     fImages = ProgramTreeImages();
     LoadFlags(fImages, fNations);
     fCompetitions = new QComboBox(fUi->tbMain);
@@ -98,6 +102,19 @@ TfrmView::~TfrmView()
 {
     SetHelpHandler(nullptr);
     GetLanguage().SetOnChange({});
+}
+
+void TfrmView::SetToolBarIcons()
+{
+    const std::pair<QAction*, const char*> icons[] = {{fUi->acOpen, "document-open"},
+                                                      {fUi->acCompetitionInfo, "dialog-information"},
+                                                      {fUi->acFileInfo, "document-properties"},
+                                                      {fUi->acPrint, "document-print"},
+                                                      {fUi->acSearch, "edit-find"},
+                                                      {fUi->acCopy, "edit-copy"},
+                                                      {fUi->acQuillon, "document-edit"}};
+    for (auto [action, name] : icons)
+        action->setIcon(ThemeIcon(name));
 }
 
 void TfrmView::CreateBrowsers()
@@ -371,7 +388,7 @@ void TfrmView::ShowCompetitionInfo()
 
 void TfrmView::ShowAbout()
 {
-    ShowMessageBox(GetSystemInfo().InfoLine());
+    kvn::ShowAbout(this);
 }
 
 void TfrmView::RegisterExtensions()

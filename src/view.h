@@ -74,6 +74,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Icons of the desktop's theme for the tool bar's commands, bundled ones where the theme has none.
+    void SetToolBarIcons();
     void CreateBrowsers();
     void ConnectCommands();
     void RestoreSettings();
