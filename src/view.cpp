@@ -355,7 +355,7 @@ void TfrmView::CbxCompetitionsChange()
 
 bool TfrmView::LoadHelpText(int languageIndex, bool complain)
 {
-    std::string path = ExecutableDir() + "veltro" + LanguageCode(languageIndex) + ".rtf";
+    std::string path = ProgramDataFile("veltro" + LanguageCode(languageIndex) + ".rtf");
     if (LoadRtfInto(fUi->reHelp, path)) return true;
     if (complain) ShowMessageBox(Text("G", 138), true, false);
     return false;
