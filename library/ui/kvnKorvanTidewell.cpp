@@ -168,8 +168,9 @@ int TKvnStartScreens::ShowAbout(QWidget* parent)
     std::unique_ptr<TKvnFStartScreen> box =
         fFactory ? fFactory() : std::unique_ptr<TKvnFStartScreen>(std::make_unique<TKvnFKorvanScreen>());
     if (parent != nullptr) {
-        // A parent makes the box a transient window of the main window; it stays a top-level dialog.
+        // A parent keeps the box above the main window; it still opens in the middle of the screen.
         box->setParent(parent, box->windowFlags());
+        CentreOnScreen(*box);
     }
     return box->exec();
 }
