@@ -2,6 +2,7 @@
 #include "startup.h"
 #include "view.h"
 
+#include "kvnIcons.h"
 #include "kvnLanguage.h"
 #include "kvnMessages.h"
 #include "kvnPaths.h"
@@ -40,6 +41,9 @@ public:
 int RunWindow(int argc, char* argv[], const std::vector<std::string>& arguments)
 {
     TVeltroApplication application(argc, argv);
+    TVeltroApplication::setWindowIcon(kvn::ProgramIcon());
+    // Lets the desktop match the windows with the installed desktop entry and its icon.
+    TVeltroApplication::setDesktopFileName("veltro");
     kvn::TQtMessageHandler messageHandler;
     kvn::SetMessageHandler(&messageHandler);
     kvn::ApplyLocaleFormatSettings(QLocale::system());

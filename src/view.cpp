@@ -3,7 +3,9 @@
 #include "expClipboard.h"
 #include "kvnCompetitionInfo.h"
 #include "kvnFlags.h"
+#include "kvnIcons.h"
 #include "kvnIniFiles.h"
+#include "kvnKorvanTidewell.h"
 #include "kvnLanguage.h"
 #include "kvnMessages.h"
 #include "kvnPaintbox.h"
@@ -70,6 +72,8 @@ TfrmView::TfrmView(std::vector<std::string> arguments, QWidget* parent)
     // Hints of menus and tool buttons appear in the status bar, which shows one text at a time.
     statusBar()->setSizeGripEnabled(true);
 
+    SetToolBarIcons();
+
     fImages = ProgramTreeImages();
     LoadFlags(fImages, fNations);
     fCompetitions = new QComboBox(fUi->tbMain);
@@ -99,6 +103,19 @@ TfrmView::~TfrmView()
 {
     SetHelpHandler(nullptr);
     GetLanguage().SetOnChange({});
+}
+
+void TfrmView::SetToolBarIcons()
+{
+    const std::pair<QAction*, const char*> icons[] = {{fUi->acOpen, "document-open"},
+                                                      {fUi->acCompetitionInfo, "dialog-information"},
+                                                      {fUi->acFileInfo, "document-properties"},
+                                                      {fUi->acPrint, "document-print"},
+                                                      {fUi->acSearch, "edit-find"},
+                                                      {fUi->acCopy, "edit-copy"},
+                                                      {fUi->acQuillon, "document-edit"}};
+    for (auto [action, name] : icons)
+        action->setIcon(ThemeIcon(name));
 }
 
 void TfrmView::CreateBrowsers()
@@ -350,7 +367,7 @@ void TfrmView::CbxCompetitionsChange()
 
 bool TfrmView::LoadHelpText(int languageIndex, bool complain)
 {
-    std::string path = ExecutableDir() + "veltro" + LanguageCode(languageIndex) + ".rtf";
+    std::string path = ProgramDataFile("veltro" + LanguageCode(languageIndex) + ".rtf");
     if (LoadRtfInto(fUi->reHelp, path)) return true;
     if (complain) ShowMessageBox(Text("G", 138), true, false);
     return false;
@@ -383,7 +400,7 @@ void TfrmView::ShowCompetitionInfo()
 
 void TfrmView::ShowAbout()
 {
-    ShowMessageBox(GetSystemInfo().InfoLine());
+    kvn::ShowAbout(this);
 }
 
 void TfrmView::RegisterExtensions()

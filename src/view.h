@@ -77,6 +77,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Icons of the desktop's theme for the tool bar's commands, bundled ones where the theme has none.
+    void SetToolBarIcons();
     void CreateBrowsers();
     // What the first start asks once the window is on screen: registering the file extensions, a pending report.
     void AskFirstQuestions();

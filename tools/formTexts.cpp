@@ -4,6 +4,7 @@
 //     QT_QPA_PLATFORM=offscreen build-debug/tools/form_texts /tmp/forms/
 
 #include "kvnCompetitionInfo.h"
+#include "kvnKorvanTidewell.h"
 #include "kvnLangSelect.h"
 #include "kvnLanguage.h"
 #include "kvnLanguageForms.h"
@@ -54,13 +55,15 @@ int main(int argc, char* argv[])
 
     kvn::TkvnFLangSelect languageSelection;
     kvn::TKvnStatusDlg status(nullptr, 3, true);
+    kvn::TKvnFKorvanScreen korvanScreen;
     veltro::TSearchDialog search;
     kvn::TkvnPreviewDlg preview;
     kvn::TkvnPrintDlg print;
 
     bool written = Export(language, main, "TfrmView");
     for (QWidget* window :
-         std::initializer_list<QWidget*>{&competitionInfo, &languageSelection, &status, &search, &preview, &print})
+         std::initializer_list<QWidget*>{&competitionInfo, &languageSelection, &status, &search, &korvanScreen, &preview,
+                                         &print})
         written = Export(language, *window, kvn::FormClassName(*window)) && written;
     return written ? 0 : 1;
 }

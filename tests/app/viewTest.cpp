@@ -1,6 +1,7 @@
 #include "view.h"
 #include "guiTestSupport.h"
 #include "kvnIniFiles.h"
+#include "kvnKorvanTidewell.h"
 #include "kvnLanguage.h"
 #include "kvnMessages.h"
 #include "kvnPaintbox.h"
@@ -12,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QFileDialog>
@@ -222,6 +224,50 @@ TEST_F(MainWindow, CommandLineFileOpensWhenShown)
     TfrmView exporting({"$" + fFolder.Path().string()});
     exporting.show();
     EXPECT_EQ(exporting.Competitions().count(), 0);
+}
+
+namespace {
+
+// A start-up screen that records what it is asked to show.
+class TRecordingScreen : public TKvnFStartScreen {
+public:
+    explicit TRecordingScreen(std::shared_ptr<std::vector<std::string>> texts) : fTexts(std::move(texts)) {}
+    void ShowAsStartScreen() override { show(); }
+    void ShowStatusText(const std::string& text) override { fTexts->push_back(text); }
+
+private:
+    // Shared, because the application remembers the screen's class beyond the test.
+    std::shared_ptr<std::vector<std::string>> fTexts;
+};
+
+} // namespace
+
+TEST_F(MainWindow, StartScreenAnnouncesTheCommandLineFileAndMayCloseOnceTheWindowIsUp)
+{
+    fWindow.reset();
+    auto recorded = std::make_shared<std::vector<std::string>>();
+    StartScreens().Show(std::chrono::seconds(2), [recorded] { return std::make_unique<TRecordingScreen>(recorded); });
+    const std::vector<std::string>& texts = *recorded;
+    std::string meet = GeneratedMeet(1);
+    TfrmView window({meet});
+    window.show();
+    ASSERT_GE(texts.size(), 2u);
+    EXPECT_EQ(texts.front(), "Loading file " + meet);
+    EXPECT_EQ(texts.back(), "");
+    EXPECT_TRUE(StartScreens().MainWindowReady());
+    StartScreens().Tick();
+    EXPECT_EQ(StartScreens().Screen(), nullptr);
+
+    // "Über Veltro" shows the same class as information box, modally; Esc closes it.
+    bool shown = false;
+    QTimer::singleShot(0, [&shown] {
+        QWidget* box = QApplication::activeModalWidget();
+        shown = dynamic_cast<TRecordingScreen*>(box) != nullptr;
+        if (box) QTest::keyClick(box, Qt::Key_Escape);
+    });
+    window.Widgets().acAbout->trigger();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST_F(MainWindow, SwitchingTheLanguageTranslatesTheWindowAndBack)
