@@ -93,6 +93,12 @@ std::string SettingsFilePath()
     return dir + fs::path(besideExecutable).filename().string();
 }
 
+std::string SettingsSeedFilePath()
+{
+    std::string besideExecutable = ProgramFileName(".INI");
+    return SettingsFilePath() == besideExecutable ? "" : besideExecutable;
+}
+
 std::string UserConfigDir()
 {
     // XDG_CONFIG_HOME counts only when it is an absolute path; a relative one is ignored by convention.
