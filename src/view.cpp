@@ -111,6 +111,7 @@ void TfrmView::CreateBrowsers()
                                                            fUi->pnlEventTitel, fUi->chkEvSplit, fUi->chkEvOnlyValids},
                                                *fDocument, icon, status, [this](bool shown) {
                                                    fEventListShown = shown;
+                                                   if (shown) fHasResults = fEvents->HasResults();
                                                    UpdatePageCommands();
                                                });
     fParticipants = std::make_unique<TParticipantsBrowser>(
@@ -118,6 +119,7 @@ void TfrmView::CreateBrowsers()
                           fUi->chkTnOnlyValids},
         *fDocument, fEvents->ResultLists(), icon, fNations, status, [this](bool shown) {
             fParticipantListShown = shown;
+            if (shown) fHasResults = fParticipants->HasResults();
             UpdatePageCommands();
         });
 
