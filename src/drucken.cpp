@@ -69,6 +69,7 @@ public:
         int Column;
         std::string Text;
         TTextFlags Flags;
+        bool Fit; // shortened to its column's width, where a text would run into the next column
     };
     struct TRow {
         std::string Layout;
@@ -88,7 +89,12 @@ public:
     // A text in a column of the current row; empty texts print nothing.
     void Cell(int column, std::string text, TTextFlags flags = 0)
     {
-        if (!text.empty()) fCurrent.Cells.push_back({column, std::move(text), flags});
+        if (!text.empty()) fCurrent.Cells.push_back({column, std::move(text), flags, false});
+    }
+    // A text that must not run into the next column: it is shortened to its own column.
+    void FittedCell(int column, std::string text, TTextFlags flags = 0)
+    {
+        if (!text.empty()) fCurrent.Cells.push_back({column, std::move(text), flags, true});
     }
 
     // Ends the current row and moves down n tenths of a line.
@@ -114,7 +120,8 @@ public:
             first = false;
             if (TColDivList(row.Layout).Text() != report.ColumnsText()) report.SetColumns(row.Layout);
             for (const TCell& cell : row.Cells)
-                report.PrintCell(cell.Column, cell.Text, cell.Flags);
+                report.PrintCell(cell.Column, cell.Fit ? report.FitCell(cell.Column, cell.Text, cell.Flags) : cell.Text,
+                                 cell.Flags);
             report.Feed(row.Feed);
         }
         if (report.ColumnsText() != layout) report.SetColumns(layout);
@@ -170,7 +177,7 @@ void AddRelayLegs(TPrintBlock& block, const TOrvAbstractObject& positions, const
             if (pending) block.Feed(10);
             const TOrvObject* swimmer = document.FindPerson(leg->second->ChildInt(otPID));
             pending = swimmer != nullptr;
-            if (swimmer) block.Cell(1, document.ParticipantTitle(*swimmer, false));
+            if (swimmer) block.FittedCell(1, document.ParticipantTitle(*swimmer, false));
         }
         long long distance = x + step;
         std::string distanceText = std::to_string(distance);
@@ -403,8 +410,8 @@ void TResultsPrintJob::PrintEventsList(TKvnReport& report) const
             block.Cell(0, std::to_string(rank) + ".");
         else if (int lane = item->ChildInt(otLANE); lane > 0)
             block.Cell(0, std::to_string(item->ChildInt(otHEAT)) + " / " + std::to_string(lane));
-        if (participant) block.Cell(2, document.ParticipantTitle(*participant, withGender));
-        if (club) block.Cell(3, std::string(club->ChildText(otNAME)));
+        if (participant) block.FittedCell(2, document.ParticipantTitle(*participant, withGender));
+        if (club) block.FittedCell(3, std::string(club->ChildText(otNAME)));
         AddTimeCell(block, 4, TimeOf(*item));
         if (std::string comment(item->ChildText(otCOMMENT)); !comment.empty()) {
             block.Feed(10);
@@ -441,7 +448,7 @@ void TResultsPrintJob::PrintParticipantsList(TKvnReport& report) const
             block.Cell(0, Text("S", 18) + std::string(event->ChildText(otNUM)));
             std::string title = document.EventTitle(*event, nullptr);
             if (category) title += ", " + document.CategoryTitle(category);
-            block.Cell(2, title);
+            block.FittedCell(2, title);
         }
         AddTimeCell(block, 3, TimeOf(*item));
         std::string_view type = event ? event->ChildText(otTYPE) : std::string_view();

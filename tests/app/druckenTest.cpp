@@ -165,13 +165,14 @@ protected:
 
 TEST_F(PrintJob, EventListHasBannerHeadingsAndTimesByStatusAndOnlyValidKeepsEntries)
 {
-    std::string xml =
-        Meet("<PLACE>Bern</PLACE>" + Session(Event(7, 1, "<DIS>100</DIS>")) +
-             Clubs(Person(1, "Fast", Results(Swim("RESULT", 7, "V00:00:58.12", "<RANK>1</RANK>"))) +
-                   Person(2, "Hand", Results(Swim("RESULT", 7, "I00:01:02.30", "<RANK>2</RANK><COMMENT>hand</COMMENT>"))) +
-                   Person(3, "Late", Results(Swim("RESULT", 7, "L00:01:09.00"))) +
-                   Person(4, "Entered",
-                          "<ENTRIES>" + Swim("ENTRY", 7, "E00:01:05.00", "<HEAT>1</HEAT><LANE>3</LANE>") + "</ENTRIES>")));
+    std::string xml = Meet(
+        "<PLACE>Bern</PLACE>" + Session(Event(7, 1, "<DIS>100</DIS>")) +
+        Clubs(Person(1, "Fast", Results(Swim("RESULT", 7, "V00:00:58.12", "<RANK>1</RANK>"))) +
+              Person(2, "Hand", Results(Swim("RESULT", 7, "I00:01:02.30", "<RANK>2</RANK><COMMENT>hand</COMMENT>"))) +
+              Person(3, "Late", Results(Swim("RESULT", 7, "L00:01:09.00"))) +
+              Person(5, std::string(80, 'W'), Results(Swim("RESULT", 7, "V00:01:00.00", "<RANK>3</RANK>"))) +
+              Person(4, "Entered",
+                     "<ENTRIES>" + Swim("ENTRY", 7, "E00:01:05.00", "<HEAT>1</HEAT><LANE>3</LANE>") + "</ENTRIES>")));
     Open(xml);
     const TRecordingPrinter& printer = Print(EventList(1));
     EXPECT_EQ(printer.Events, "begin end");
@@ -209,6 +210,15 @@ TEST_F(PrintJob, EventListHasBannerHeadingsAndTimesByStatusAndOnlyValidKeepsEntr
     EXPECT_EQ(LineOf("Late A, 90"), (std::vector<std::string>{"Late A, 90", "SV Nord"}));
     EXPECT_EQ(LineOf("Entered A, 90"), (std::vector<std::string>{"1 / 3", "Entered A, 90", "SV Nord", "1:05.00"}));
     EXPECT_FALSE(One("1:05.00").Font.Bold || One("1:05.00").Font.Italic);
+    // A name too long for its column is shortened rather than run into the club's.
+    std::vector<std::string> longLine = LineOf("3.");
+    ASSERT_EQ(longLine.size(), 4u);
+    EXPECT_EQ(longLine[1].substr(longLine[1].size() - 3), "\u2026");
+    for (const TText& text : fPrinter->Sheet.Texts) {
+        if (text.Text.rfind("WWW", 0) == 0) {
+            EXPECT_LE(text.Right(), 150 + 846 - 11);
+        }
+    }
     // The raised margin is the document's again.
     EXPECT_EQ(fReport.Document().MarginTop(), 100);
 
@@ -252,7 +262,8 @@ TEST_F(PrintJob, RelayLegsFollowThePoolLengthAndFallBackToTheSplitTableWithoutOn
         Open(RelayMeet(pool, Distances(400)));
         Print(EventList(2, {true, false}));
         EXPECT_TRUE(All("Swimmer1 A, 90").empty());
-        EXPECT_EQ(LineOf("50m:"), (std::vector<std::string>{"50m:", "29.00", "(29.00)", "250m:", "2:29.00", "(29.00)"}));
+        EXPECT_EQ(LineOf("50m:"),
+                  (std::vector<std::string>{"50m:", "29.00", "(29.00)", "250m:", "2:29.00", "(29.00)"}));
         EXPECT_EQ(One("250m:").X, 150 + 846);
     }
 }
@@ -266,13 +277,15 @@ TEST_F(PrintJob, IndividualSplitsFillTwoColumnsFirstHalfLeft)
 
     Print(EventList(1, {true, false}));
     EXPECT_EQ(LineOf("50m:"), (std::vector<std::string>{"50m:", "29.00", "(29.00)", "250m:", "2:29.00", "(29.00)"}));
-    EXPECT_EQ(LineOf("200m:"), (std::vector<std::string>{"200m:", "2:00.00", "(31.00)", "400m:", "4:00.00", "(31.00)"}));
+    EXPECT_EQ(LineOf("200m:"),
+              (std::vector<std::string>{"200m:", "2:00.00", "(31.00)", "400m:", "4:00.00", "(31.00)"}));
     EXPECT_EQ(LinesBetween("Split A, 90", "50m:"), 1);
     EXPECT_EQ(LinesBetween("50m:", "200m:"), 3);
 
     Print(EventList(2, {true, false}));
     EXPECT_EQ(LineOf("50m:"), (std::vector<std::string>{"50m:", "29.00", "(29.00)", "250m:", "2:29.00", "(29.00)"}));
-    EXPECT_EQ(LineOf("150m:"), (std::vector<std::string>{"150m:", "1:29.00", "(29.00)", "350m:", "3:29.00", "(29.00)"}));
+    EXPECT_EQ(LineOf("150m:"),
+              (std::vector<std::string>{"150m:", "1:29.00", "(29.00)", "350m:", "3:29.00", "(29.00)"}));
     EXPECT_EQ(LineOf("200m:"), (std::vector<std::string>{"200m:", "2:00.00", "(31.00)"}));
 
     // Without the check box no split is printed.
@@ -295,9 +308,8 @@ TEST_F(PrintJob, ParticipantListShowsRanksWithTheirRoundsAndLanes)
     std::string timed = document.EventTitle(*document.FindEvent(2), nullptr);
 
     EXPECT_TRUE(One("Rounds A, 90").Font.Bold); // the list title
-    EXPECT_EQ(LineOf("1."),
-              (std::vector<std::string>{"No. 1", document.EventTitle(*document.FindEvent(1), nullptr), "1:01.00", "1.",
-                                        final}));
+    EXPECT_EQ(LineOf("1."), (std::vector<std::string>{"No. 1", document.EventTitle(*document.FindEvent(1), nullptr),
+                                                      "1:01.00", "1.", final}));
     EXPECT_TRUE(One("1.").Font.Bold);
     // A timed final has no round to name.
     EXPECT_EQ(LineOf("2."), (std::vector<std::string>{"No. 2", timed, "31.00", "2."}));
@@ -314,8 +326,8 @@ TEST_F(PrintJob, BannerHeadsEveryPageAndTheHtmlPageOnce)
 {
     std::string persons;
     for (int i = 1; i <= 60; ++i) {
-        std::string result = Swim("RESULT", 7, TimeValue('V', 20000 + i), "<RANK>" + std::to_string(i) + "</RANK>" +
-                                                                            Splits(Distances(200)));
+        std::string result = Swim("RESULT", 7, TimeValue('V', 20000 + i),
+                                  "<RANK>" + std::to_string(i) + "</RANK>" + Splits(Distances(200)));
         persons += Person(i, "Swimmer" + std::to_string(i), Results(result));
     }
     Open(Meet(Session(Event(7, 1, "<DIS>200</DIS>")) + Clubs(persons)));

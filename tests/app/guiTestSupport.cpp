@@ -61,7 +61,6 @@ std::string Meet(const std::string& competitionContent)
            competitionContent + "</COMPETITION></COMPETITIONS></ORVIDA>";
 }
 
-
 std::string Session(const std::string& events)
 {
     return "<PERIODS><PERIOD><NUM>1</NUM><DATE>20240601</DATE><EVENTS>" + events + "</EVENTS></PERIOD></PERIODS>";
