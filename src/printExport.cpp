@@ -7,6 +7,7 @@
 #include "kvnPrint.h"
 #include "kvnQtCanvas.h"
 #include "kvnQtPrinterInfo.h"
+#include "kvnWinX.h"
 #include "participantsBrowser.h"
 #include "treeExport.h"
 
@@ -61,6 +62,7 @@ int RunPrint(const TTreeExportRequest& request, std::ostream& out, std::ostream&
 {
     TNamedNode named;
     if (int status = named.Open(request, err); status != 0) return status;
+    GetSystemInfo(); // the application title, which the print document is named after
     TResultsPrintJob job(ShownNode(named, request.Copy));
     TKvnReport report(&QtPrinterInfo());
     report.SetCaption(kDruckenCaption);
