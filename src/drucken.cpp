@@ -181,8 +181,7 @@ void AddRelayLegs(TPrintBlock& block, const TOrvAbstractObject& positions, const
         }
         long long distance = x + step;
         std::string distanceText = std::to_string(distance);
-        const TOrvAbstractElement* found = splits ? splits->FindByAttribute(ovaDIS, distanceText) : nullptr;
-        const TOrvDataElement* split = found ? found->AsData() : nullptr;
+        const TOrvDataElement* split = SplitAt(splits, distanceText);
         TSwimTime time = split ? split->TimeValue(4) : 0;
         if (time <= 0) continue;
         TTextFlags flags = split->TimeStatus() == 1 ? TTextFlags{tfItalic} : 0;

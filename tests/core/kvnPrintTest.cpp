@@ -157,6 +157,22 @@ TEST_F(ReportTest, LayoutsPlaceCellsAtTheirAnchors)
     EXPECT_EQ(page.Texts.size(), 11u) << "empty cells draw nothing";
 }
 
+TEST_F(ReportTest, FitCellShortensOnlyTextsWiderThanTheirColumn)
+{
+    TRecordingPrinter printer(true);
+    std::string fitted, kept, bold;
+    PrintOnce(printer, [&](TKvnReport& r) {
+        // A column of 180 pixels in an 11-point font of 11 pixels a character, less a blank: 15 characters.
+        r.SetColumns("L100;L900");
+        fitted = r.FitCell(0, "Swimming Club Lakeside");
+        kept = r.FitCell(0, std::string(15, 'x'));
+        bold = r.FitCell(1, "fits easily", tfBold);
+    });
+    EXPECT_EQ(fitted, "Swimming Club\u2026");
+    EXPECT_EQ(kept, std::string(15, 'x'));
+    EXPECT_EQ(bold, "fits easily");
+}
+
 TEST_F(ReportTest, FlagsAlignAndStyleText)
 {
     TRecordingPrinter printer(true);
