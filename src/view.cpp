@@ -239,6 +239,8 @@ void TfrmView::SetCaption(const std::string& name)
 void TfrmView::ShowProgress(int position)
 {
     std::string text = std::to_string(position / 100 * 100) + " lines read...";
+    // The reader reports every window of the file; repainting for each would cost more than the reading.
+    if (!fProgressThrottle.ShouldShow(text)) return;
     SetStatus(text);
     if (fLoadingFromCommandLine) SetStartupScreenText(text);
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -265,6 +267,7 @@ void TfrmView::LoadFile(const std::string& path)
 
     if (fUi->acClose->isEnabled()) CloseFile();
     fCurrentFile = path;
+    fProgressThrottle.Reset();
     fDocument->LoadFromFile(path, [this](std::int32_t position) { ShowProgress(position); });
     if (!fDocument->Errors().empty()) {
         ShowLoadErrors();

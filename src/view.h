@@ -2,6 +2,7 @@
 
 #include "eventsBrowser.h"
 #include "kvnForm.h"
+#include "kvnThrottle.h"
 
 #include <QMainWindow>
 #include <QPixmap>
@@ -105,6 +106,7 @@ private:
     std::string fOpenPath;
     bool fOpenPathChosen = false;
     bool fLoadingFromCommandLine = false;
+    kvn::TProgressThrottle fProgressThrottle;
     bool fShownOnce = false;
     bool fEventListShown = false;
     bool fParticipantListShown = false;
