@@ -7,9 +7,12 @@
 #include "kvnWinX.h"
 #include "recordingCanvas.h"
 #include "treeExport.h"
+#include "ui_TfrmView.h"
+#include "view.h"
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -365,4 +368,41 @@ TEST_F(PrintJob, BannerHeadsEveryPageAndTheHtmlPageOnce)
               std::string::npos);
     for (int i = 1; i <= 60; ++i)
         EXPECT_NE(html.find(">Swimmer" + std::to_string(i) + " A, 90<"), std::string::npos) << i;
+}
+
+// The print command reads the window: its page, the current node, the page's check boxes and whether the list shown
+// last, on either page, holds results.
+TEST(PrintCommand, ShownListIsWhatTheWindowShows)
+{
+    TProgramFolder folder;
+    veltrotest::TRecordedBoxes boxes;
+    TfrmView window;
+    window.LoadFile(folder.Write(
+        "meet.ovf", Meet(Session(Event(7, 1, "<DIS>100</DIS>")) +
+                         Clubs(Person(1, "Fast", Results(Swim("RESULT", 7, "V00:00:58.12", "<RANK>1</RANK>"))) +
+                               Person(2, "Entered", "<ENTRIES>" + Swim("ENTRY", 7, "E00:01:05.00") + "</ENTRIES>")))));
+    Ui::TfrmView& form = window.Widgets();
+    form.PgcMain->setCurrentIndex(TfrmView::pgEvents);
+    form.chkEvSplit->setChecked(true);
+    QTreeWidgetItem* event = FindEventNode(*form.TrvEvents, 1, 0);
+    form.TrvEvents->setCurrentItem(event);
+    window.Events().ShowEventList(event);
+    TShownList shown = ShownList(window);
+    EXPECT_TRUE(shown.EventsPage);
+    EXPECT_EQ(shown.EventNode, event);
+    EXPECT_TRUE(shown.EventOptions.Splits);
+    EXPECT_FALSE(shown.EventOptions.OnlyValid);
+    EXPECT_TRUE(shown.HasResults);
+    EXPECT_EQ(shown.Document, &window.Document());
+
+    form.PgcMain->setCurrentIndex(TfrmView::pgParticipants);
+    form.chkTnOnlyValids->setChecked(true);
+    QTreeWidgetItem* entered = FindParticipantNodes(*form.trvClubs, "Entered A, 90").at(0);
+    form.trvClubs->setCurrentItem(entered);
+    window.Participants().FlushChange();
+    shown = ShownList(window);
+    EXPECT_FALSE(shown.EventsPage);
+    EXPECT_EQ(shown.ParticipantNode, entered);
+    EXPECT_TRUE(shown.ParticipantOptions.OnlyValid);
+    EXPECT_FALSE(shown.HasResults);
 }
