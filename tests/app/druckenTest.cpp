@@ -5,6 +5,7 @@
 #include "kvnStrings.h"
 #include "kvnSwim.h"
 #include "kvnWinX.h"
+#include "participantsBrowser.h"
 #include "recordingCanvas.h"
 #include "treeExport.h"
 #include "ui_TfrmView.h"
