@@ -5,6 +5,7 @@
 #include "orvDump.h"
 #include "orvParser.h"
 #include "orvida.h"
+#include "printExport.h"
 #include "treeExport.h"
 
 #include <algorithm>
@@ -62,12 +63,14 @@ int RunDump(const std::string& fileName, std::ostream& out)
 
 namespace {
 
-// Reads the arguments of --list (one file) or --copy (a node and a file) with their options in any order; false
-// with a message for anything else.
+// Reads the arguments of --list (one file), --copy or --print (a node and a file) with their options in any order;
+// false with a message for anything else.
 bool ReadTreeExportArguments(const std::vector<std::string>& arguments, TTreeExportRequest& request,
                              std::string& message)
 {
-    bool copy = arguments[0] == "--copy";
+    const std::string& mode = arguments[0];
+    bool print = mode == "--print";
+    bool copy = mode == "--copy" || print;
     std::vector<std::string> positional;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
@@ -88,15 +91,25 @@ bool ReadTreeExportArguments(const std::vector<std::string>& arguments, TTreeExp
             request.Copy.Splits = true;
         } else if (copy && argument == "--only-valid") {
             request.Copy.OnlyValid = true;
+        } else if (print && (argument == "--pdf" || argument == "--html")) {
+            if (!hasValue || arguments[i + 1].empty()) {
+                message = argument + " needs a file name";
+                return false;
+            }
+            (argument == "--pdf" ? request.PdfFile : request.HtmlFile) = arguments[++i];
         } else if (argument.rfind("--", 0) == 0) {
-            message = "unknown option " + argument + " for " + arguments[0];
+            message = "unknown option " + argument + " for " + mode;
             return false;
         } else {
             positional.push_back(argument);
         }
     }
     if (positional.size() != (copy ? 2u : 1u)) {
-        message = copy ? "--copy needs a node and a file" : "--list needs a file";
+        message = copy ? mode + " needs a node and a file" : "--list needs a file";
+        return false;
+    }
+    if (print && request.PdfFile.empty() == request.HtmlFile.empty()) {
+        message = "--print needs either --pdf OUT.pdf or --html OUT.htm";
         return false;
     }
     if (copy) request.What = positional[0];
@@ -119,6 +132,9 @@ std::string UsageText()
            "                             WHAT is event:NUM (the event with that number), event:NUM/K (its K-th age\n"
            "                             group), participant:TEXT (the athlete or relay team of that text) or\n"
            "                             participant:CLUB/TEXT (the one of that club)\n"
+           "       veltro --print WHAT FILE (--pdf OUT.pdf | --html OUT.htm) [OPTIONS] [--splits] [--only-valid]\n"
+           "                             print the list of one node, as the print command does, into a PDF file\n"
+           "                             or an HTML page, with the page settings of the settings file\n"
            "         OPTIONS: --competition N (from 1, default 1), --language CODE (us, de, ...)\n"
            "       veltro --version\n";
 }
@@ -144,9 +160,9 @@ int RunCommandLineMode(const std::vector<std::string>& arguments, std::ostream& 
         }
         return mode == "--check" ? RunCheck(arguments[1], out) : RunDump(arguments[1], out);
     }
-    // The options of --list and --copy may also stand before the mode.
+    // The options of --list, --copy and --print may also stand before the mode.
     auto treeMode = std::find_if(arguments.begin(), arguments.end(), [](const std::string& argument) {
-        return argument == "--list" || argument == "--copy";
+        return argument == "--list" || argument == "--copy" || argument == "--print";
     });
     if (treeMode != arguments.end()) {
         std::vector<std::string> ordered{*treeMode};
@@ -158,6 +174,7 @@ int RunCommandLineMode(const std::vector<std::string>& arguments, std::ostream& 
             err << "veltro: " << message << "\n" << UsageText();
             return esUsage;
         }
+        if (ordered[0] == "--print") return RunPrint(request, out, err);
         return ordered[0] == "--list" ? RunList(request, out, err) : RunCopy(request, out, err);
     }
     err << "veltro: unknown or incomplete command line\n" << UsageText();

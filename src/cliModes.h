@@ -10,7 +10,7 @@
 namespace veltro {
 
 // Exit status of a command-line mode.
-enum TExitStatus { esOk = 0, esFileHasErrors = 1, esUsage = 2 };
+enum TExitStatus { esOk = 0, esFileHasErrors = 1, esUsage = 2, esCannotWrite = 3 };
 
 // Reads the file, prints its error and warning lines and a summary; esFileHasErrors when there is an error.
 int RunCheck(const std::string& fileName, std::ostream& out);

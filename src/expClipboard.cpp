@@ -123,8 +123,7 @@ std::string RelayMembersText(const TOrvAbstractObject& positions, const TOrvAbst
 
         long long splitDistance = distance + poolLength;
         std::string distanceText = std::to_string(splitDistance);
-        const TOrvAbstractElement* found = splits ? splits->FindByAttribute(ovaDIS, distanceText) : nullptr;
-        TSwimTime time = ValidTime(found ? found->AsData() : nullptr);
+        TSwimTime time = ValidTime(SplitAt(splits, distanceText));
         std::string cell;
         if (time > 0) {
             cell = "\t" + distanceText + unit + ":\t" + SwimTimeToStr(time, true) + "\t" +

@@ -84,8 +84,7 @@ void DrawRelayMembers(const TBlockLayout& layout, const TOrvAbstractObject& posi
         }
         long long splitDistance = distance + poolLength;
         std::string distanceText = std::to_string(splitDistance);
-        const TOrvAbstractElement* found = splits ? splits->FindByAttribute(ovaDIS, distanceText) : nullptr;
-        const TOrvDataElement* split = found ? found->AsData() : nullptr;
+        const TOrvDataElement* split = SplitAt(splits, distanceText);
         TSwimTime time = split ? split->TimeValue(4) : 0;
         if (time <= 0) continue;
         if (!pending) y += kRowHeight;
@@ -142,6 +141,12 @@ long long RelayStepLength(const TOrvAbstractObject* positions, const TOrvAbstrac
         return 0;
     long long steps = static_cast<long long>(event->ChildInt(otDIS)) * event->ChildInt(otDISCNT) / poolLength;
     return steps <= kMostRelaySteps ? poolLength : 0;
+}
+
+const TOrvDataElement* SplitAt(const TOrvAbstractObject* splits, std::string_view distance)
+{
+    const TOrvAbstractElement* found = splits ? splits->FindByAttribute(ovaDIS, distance) : nullptr;
+    return found ? found->AsData() : nullptr;
 }
 
 std::string Bracketed(TSwimTime difference)

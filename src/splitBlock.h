@@ -5,6 +5,7 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kvn {
@@ -24,6 +25,9 @@ std::map<int, const kvn::TOrvAbstractObject*> RelayLegs(const kvn::TOrvAbstractO
 // distance and leg count must be positive, and the race may not need more steps than any real race has.
 long long RelayStepLength(const kvn::TOrvAbstractObject* positions, const kvn::TOrvAbstractObject* event,
                           const kvn::TOrvida& document);
+
+// The split of the collection (which may be missing) taken at the distance, as the text of its "dis", or nullptr.
+const kvn::TOrvDataElement* SplitAt(const kvn::TOrvAbstractObject* splits, std::string_view distance);
 
 // "(31.50)": a split difference as lists show it.
 std::string Bracketed(kvn::TSwimTime difference);

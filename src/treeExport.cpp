@@ -24,8 +24,6 @@ namespace veltro {
 
 using namespace kvn;
 
-namespace {
-
 // The widgets exist only to carry the trees: nothing is shown, so the offscreen platform serves and no display is
 // needed. An application that the caller has already made is used as it is.
 class TOffscreenApplication {
@@ -48,6 +46,8 @@ private:
     char* fArgv[2] = {fName, nullptr};
     std::unique_ptr<QApplication> fApplication;
 };
+
+namespace {
 
 void WriteNodes(const QTreeWidgetItem* parent, int level, std::string& text)
 {
@@ -76,6 +76,7 @@ bool ChooseLanguage(const std::string& code, std::ostream& err)
             err << "veltro: no language file for \"" << code << "\" (" << LanguageFileName(index) << ")\n";
             return false;
         }
+        language.SetPrintLanguage(index);
     }
     LoadVocabulary();
     return true;
@@ -231,7 +232,11 @@ int RunList(const TTreeExportRequest& request, std::ostream& out, std::ostream& 
     return 0;
 }
 
-int RunCopy(const TTreeExportRequest& request, std::ostream& out, std::ostream& err)
+TNamedNode::TNamedNode() = default;
+
+TNamedNode::~TNamedNode() = default;
+
+int TNamedNode::Open(const TTreeExportRequest& request, std::ostream& err)
 {
     const std::string eventPrefix = "event:";
     const std::string participantPrefix = "participant:";
@@ -256,30 +261,28 @@ int RunCopy(const TTreeExportRequest& request, std::ostream& out, std::ostream& 
         return 2;
     }
 
-    std::unique_ptr<TOffscreenApplication> application;
-    std::unique_ptr<TOffscreenMeet> meet;
-    if (int status = Prepare(request, application, meet, err); status != 0) return status;
+    if (int status = Prepare(request, fApplication, fMeet, err); status != 0) return status;
 
+    fEventsPage = byEvent;
     if (byEvent) {
-        QTreeWidgetItem* node = FindEventNode(meet->EventsTree(), number, ageGroup);
-        if (!node) {
+        fNode = FindEventNode(fMeet->EventsTree(), number, ageGroup);
+        if (!fNode) {
             err << "veltro: competition " << request.Competition << " has no "
                 << (ageGroup > 0 ? "age group " + std::to_string(ageGroup) + " in event " : std::string("event "))
                 << number << "\n";
             return 2;
         }
-        out << CopyEventList(node, meet->Events(), meet->Document(), request.Copy);
         return 0;
     }
 
-    std::vector<QTreeWidgetItem*> nodes = FindParticipantNodes(meet->ClubsTree(), participant);
+    std::vector<QTreeWidgetItem*> nodes = FindParticipantNodes(fMeet->ClubsTree(), participant);
     std::vector<QTreeWidgetItem*> participants;
     for (QTreeWidgetItem* node : nodes)
         if (TParticipantsBrowser::Level(node) == 2) participants.push_back(node);
     // Relay teams are often called alike ("2. team"); "CLUB/TEXT" names the one of a club.
     if (std::size_t slash = participant.rfind('/'); participants.empty() && slash != std::string::npos) {
         std::string club = participant.substr(0, slash);
-        for (QTreeWidgetItem* node : FindParticipantNodes(meet->ClubsTree(), participant.substr(slash + 1)))
+        for (QTreeWidgetItem* node : FindParticipantNodes(fMeet->ClubsTree(), participant.substr(slash + 1)))
             if (TParticipantsBrowser::Level(node) == 2 && node->parent()->text(0).toStdString() == club)
                 participants.push_back(node);
     }
@@ -290,8 +293,20 @@ int RunCopy(const TTreeExportRequest& request, std::ostream& out, std::ostream& 
     }
     if (participants.size() > 1)
         err << "veltro: " << participants.size() << " participants are called \"" << participant
-            << "\"; the first in the tree is copied\n";
-    out << CopyParticipantList(participants.front(), meet->Document(), request.Copy);
+            << "\"; the first in the tree is used\n";
+    fNode = participants.front();
+    return 0;
+}
+
+int RunCopy(const TTreeExportRequest& request, std::ostream& out, std::ostream& err)
+{
+    TNamedNode named;
+    if (int status = named.Open(request, err); status != 0) return status;
+    TOffscreenMeet& meet = named.Meet();
+    if (named.OnEventsPage())
+        out << CopyEventList(named.Node(), meet.Events(), meet.Document(), request.Copy);
+    else
+        out << CopyParticipantList(named.Node(), meet.Document(), request.Copy);
     return 0;
 }
 

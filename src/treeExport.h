@@ -65,13 +65,41 @@ QTreeWidgetItem* FindEventNode(const QTreeWidget& tree, int number, int ageGroup
 // The participants-tree nodes whose text is exactly the text, in tree order.
 std::vector<QTreeWidgetItem*> FindParticipantNodes(const QTreeWidget& tree, const std::string& text);
 
-// What --list and --copy are asked for.
+// What --list, --copy and --print are asked for.
 struct TTreeExportRequest {
     std::string FileName;
-    std::string What; // --copy only: "event:NUM", "event:NUM/K" or "participant:TEXT"
+    std::string What; // --copy and --print: "event:NUM", "event:NUM/K" or "participant:TEXT"
     int Competition = 1;
     std::string Language; // a language code ("us", "de", ...), empty for the program's own choice
-    TCopyOptions Copy;
+    TCopyOptions Copy;    // the check boxes of the node's page
+    std::string PdfFile;  // --print: the PDF file to write, or empty
+    std::string HtmlFile; // --print: the HTML page to write, or empty
+};
+
+class TOffscreenApplication;
+
+// The file of a --copy or --print request opened without a window, and the tree node that the request names.
+class TNamedNode {
+public:
+    TNamedNode();
+    ~TNamedNode();
+    TNamedNode(const TNamedNode&) = delete;
+    TNamedNode& operator=(const TNamedNode&) = delete;
+
+    // Opens the file and finds the node; 0, else the exit status of the failure (see RunList) with a message on err.
+    int Open(const TTreeExportRequest& request, std::ostream& err);
+
+    TOffscreenMeet& Meet() { return *fMeet; }
+    // An event or age-group node of the events tree, or an athlete or relay node of the participants tree.
+    QTreeWidgetItem* Node() const { return fNode; }
+    // True for a node of the events tree.
+    bool OnEventsPage() const { return fEventsPage; }
+
+private:
+    std::unique_ptr<TOffscreenApplication> fApplication;
+    std::unique_ptr<TOffscreenMeet> fMeet; // after the application, so that it goes first
+    QTreeWidgetItem* fNode = nullptr;
+    bool fEventsPage = false;
 };
 
 // Prints the competitions and both trees of the chosen competition; 0, else 1 for a file with errors or 2 for

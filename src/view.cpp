@@ -137,6 +137,7 @@ void TfrmView::CreateBrowsers()
                                                            fUi->pnlEventTitel, fUi->chkEvSplit, fUi->chkEvOnlyValids},
                                                *fDocument, icon, status, [this](bool shown) {
                                                    fEventListShown = shown;
+                                                   if (shown) fHasResults = fEvents->HasResults();
                                                    UpdatePageCommands();
                                                });
     fParticipants = std::make_unique<TParticipantsBrowser>(
@@ -144,6 +145,7 @@ void TfrmView::CreateBrowsers()
                           fUi->chkTnOnlyValids},
         *fDocument, fEvents->ResultLists(), icon, fNations, status, [this](bool shown) {
             fParticipantListShown = shown;
+            if (shown) fHasResults = fParticipants->HasResults();
             UpdatePageCommands();
         });
 

@@ -67,6 +67,8 @@ public:
     TParticipantSearch& Search() { return *fSearch; }
     QComboBox& Competitions() { return *fCompetitions; }
     const std::string& CurrentFile() const { return fCurrentFile; }
+    // The list shown last, on either page, holds results (true) or only entries.
+    bool HasResults() const { return fHasResults; }
     // Actions carrying the tag (1: a file is open; 2: a list is shown; 0: always).
     std::vector<QAction*> ActionsWithTag(int tag) const;
     // Enables the tag-2 commands when the active page shows a list.
@@ -117,6 +119,7 @@ private:
     bool fShownOnce = false;
     bool fEventListShown = false;
     bool fParticipantListShown = false;
+    bool fHasResults = false;
 };
 
 } // namespace veltro

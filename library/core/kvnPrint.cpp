@@ -174,6 +174,28 @@ void TKvnReport::PrintCell(int col, std::string_view text, TTextFlags flags)
     DrawText(DeviceX(PageX(x)), DeviceY(PageY(fCurY)), flags, text);
 }
 
+std::string TKvnReport::FitCell(int col, std::string_view text, TTextFlags flags)
+{
+    std::string fitted(text);
+    if (fMode == rmHtml || fCanvas == nullptr) return fitted;
+    const TColDiv& column = fDocument->Columns().At(col);
+    TKvnFont font = PlainFont();
+    font.Bold = (flags & tfBold) != 0;
+    font.Italic = (flags & tfItalic) != 0;
+    fCanvas->SetFont(font);
+    int room =
+        MulDiv(MulDiv(column.Width, fDocument->ColumnWidth(), 1000), fResolutionX, 254) - fCanvas->TextWidth(" ");
+    if (fCanvas->TextWidth(fitted) > room) {
+        const std::string ellipsis = "\u2026";
+        for (std::size_t count = Utf8Length(text); count > 0; --count) {
+            fitted = TrimRight(Utf8Left(text, count - 1)) + ellipsis;
+            if (fCanvas->TextWidth(fitted) <= room) break;
+        }
+    }
+    fCanvas->SetFont(PlainFont());
+    return fitted;
+}
+
 void TKvnReport::Feed(int n)
 {
     if (fMode == rmHtml) {

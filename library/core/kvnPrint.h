@@ -254,6 +254,10 @@ public:
     // Prints text into layout column col of the current line, aligned as the column says; throws
     // std::out_of_range for a column outside the layout.
     void PrintCell(int col, std::string_view text, TTextFlags flags = 0);
+    // The text shortened at its end, marked with an ellipsis, so that it fits into layout column col in the current
+    // font with the style of flags and leaves a blank's width to the next column; unchanged when it fits, outside a
+    // page and in HTML runs, whose cells wrap.
+    std::string FitCell(int col, std::string_view text, TTextFlags flags = 0);
     // Moves down n tenths of a line of the current font size (HTML: n / 10 line breaks).
     void Feed(int n);
     // Starts a new page or text column when n tenths of a standard line no longer fit above the footer and a new

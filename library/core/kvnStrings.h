@@ -90,8 +90,8 @@ std::vector<std::string> SplitLines(std::string_view text);
 // search text changes nothing.
 std::string ReplaceAll(std::string_view text, std::string_view search, std::string_view replacement);
 
-// The language text format with its "%d" and "%s" replaced by args in order and "%%" by "%"; other conversions
-// and those without an argument are copied as they stand.
+// A language text with its "%d" and "%s" replaced by args in order and "%%" by "%". Language files are data, so the
+// text is never handed to printf: a conversion without an argument, or of another kind, is copied as it stands.
 std::string FormatText(std::string_view format, std::initializer_list<std::string> args);
 
 } // namespace kvn

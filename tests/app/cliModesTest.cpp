@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -20,11 +21,10 @@ struct TRunResult {
     std::string Output;
 };
 
-// Runs the veltro executable with the arguments (already quoted) and collects its standard output.
-TRunResult RunVeltro(const std::string& arguments)
+// Runs the shell command and collects its standard output.
+TRunResult RunShell(const std::string& command)
 {
     TRunResult result;
-    std::string command = std::string(VELTRO_EXE) + " " + arguments + " 2>/dev/null";
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return result;
     std::array<char, 4096> chunk;
@@ -34,6 +34,12 @@ TRunResult RunVeltro(const std::string& arguments)
     int status = pclose(pipe);
     result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+
+// Runs the veltro executable with the arguments (already quoted) and collects its standard output.
+TRunResult RunVeltro(const std::string& arguments)
+{
+    return RunShell(std::string(VELTRO_EXE) + " " + arguments + " 2>/dev/null");
 }
 
 // Runs the veltro executable and collects standard output and standard error together; the shell comment drops
@@ -313,4 +319,106 @@ TEST_F(CommandLine, ListAndCopyRefuseUnknownNodesFilesAndOptions)
     TRunResult run = RunVeltroWithMessages("--list '" + broken + "'");
     EXPECT_EQ(run.Status, 1);
     EXPECT_NE(run.Output.find("Unallowed tag in collection"), std::string::npos) << run.Output;
+}
+
+namespace {
+
+// The positions of the texts in the text, in order; fails the test when one is missing or out of order.
+void ExpectInOrder(const std::string& text, const std::vector<std::string>& parts)
+{
+    std::size_t from = 0;
+    for (const std::string& part : parts) {
+        std::size_t found = text.find(part, from);
+        ASSERT_NE(found, std::string::npos) << "\"" << part << "\" missing after position " << from << " in\n" << text;
+        from = found + part.size();
+    }
+}
+
+std::string ReadAll(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+} // namespace
+
+TEST_F(CommandLine, PrintWritesAPdfOrAnHtmlPageForAnEventARelayAndAParticipant)
+{
+    std::string meet = "'" + std::string(VELTRO_SOURCE_DIR) + "/tests/data/print-meet.ovf'";
+    std::string pdf = (fDir / "event.pdf").string();
+    TRunResult event = RunVeltro("--print event:1 " + meet + " --splits --language us --pdf '" + pdf + "'");
+    ASSERT_EQ(event.Status, 0) << event.Output;
+    std::string text = RunShell("pdftotext -layout '" + pdf + "' -").Output;
+    ExpectInOrder(text, {"Results",
+                         "Veltro",
+                         "Lakeside Open",
+                         "Lakeside",
+                         "50m",
+                         "No. 1 - 200m Freestyle Men",
+                         "1.",
+                         "Brandt Jonas, 98",
+                         "SV Nord",
+                         "1:52.40",
+                         "50m:",
+                         "26.10",
+                         "(26.10)",
+                         "150m:",
+                         "1:23.80",
+                         "(28.90)",
+                         "100m:",
+                         "54.90",
+                         "(28.80)",
+                         "2.",
+                         "Novak Elias, 01"});
+
+    std::string relayPdf = (fDir / "relay.pdf").string();
+    ASSERT_EQ(RunVeltro("--print event:2 " + meet + " --splits --language us --pdf '" + relayPdf + "'").Status, 0);
+    ExpectInOrder(RunShell("pdftotext -layout '" + relayPdf + "' -").Output,
+                  {"4 x 100m Freestyle Relay Men", "SV Nord 1", "3:29.60", "Brandt Jonas, 98", "50m:", "24.90", "51.60",
+                   "100m:", "Novak Elias, 01", "150m:", "52.70", "200m:", "Sato Lukas, 99", "350m:", "52.50",
+                   "400m:", "3:29.60", "(27.20)"});
+
+    std::string html = (fDir / "person.htm").string();
+    TRunResult person =
+        RunVeltro("--print 'participant:Brandt Jonas, 98' " + meet + " --language us --html '" + html + "'");
+    ASSERT_EQ(person.Status, 0) << person.Output;
+    ExpectInOrder(ReadAll(html), {"<title>", "Brandt Jonas, 98", "</title>", "Veltro", "Lakeside Open",
+                                  "<td align=right width=9%>No. 1</td>", "<td width=42%>200m Freestyle</td>",
+                                  "<b> 1:52.40</b>", "<b>1.</b>", "(Final)</td>"});
+    // Without --splits the page has no split rows.
+    EXPECT_EQ(ReadAll(html).find("50m:"), std::string::npos);
+
+    // The page of the event: one row per result, its splits in the two-column rows below it.
+    std::string eventHtml = (fDir / "event.htm").string();
+    ASSERT_EQ(RunVeltro("--print event:1 " + meet + " --splits --language us --html '" + eventHtml + "'").Status, 0);
+    ExpectInOrder(ReadAll(eventHtml),
+                  {"No. 1 - 200m Freestyle Men", "<td align=right width=10%>1.</td>", "<td width=35%>Brandt Jonas, 98",
+                   "<td width=35%>SV Nord</td>", "<b> 1:52.40</b>", "<tr valign=top>",
+                   "50m:<br>100m:", "(26.10)<br>(28.80)", "150m:<br>200m:", "Novak Elias, 01"});
+}
+
+TEST_F(CommandLine, PrintRefusesAMissingOrSecondOutputAndReportsAnUnwritableOne)
+{
+    std::string meet = "'" + std::string(VELTRO_SOURCE_DIR) + "/tests/data/print-meet.ovf'";
+    struct TCase {
+        std::string Arguments;
+        int Status;
+        std::string Message;
+    };
+    const TCase cases[] = {
+        {"--print event:1 " + meet, 2, "--print needs either --pdf OUT.pdf or --html OUT.htm"},
+        {"--print event:1 " + meet + " --pdf a.pdf --html a.htm", 2, "--print needs either"},
+        {"--print event:1 " + meet + " --pdf", 2, "--pdf needs a file name"},
+        {"--print event:9 " + meet + " --pdf a.pdf", 2, "has no event 9"},
+        {"--print event:1 " + meet + " --pdf '" + (fDir / "no/such/folder/a.pdf").string() + "'", 3, "cannot write"},
+        {"--print event:1 " + meet + " --html '" + (fDir / "no/such/folder/a.htm").string() + "'", 3, "cannot write"},
+    };
+    for (const TCase& test : cases) {
+        TRunResult run = RunVeltroWithMessages(test.Arguments);
+        EXPECT_EQ(run.Status, test.Status) << test.Arguments << "\n" << run.Output;
+        EXPECT_NE(run.Output.find(test.Message), std::string::npos) << test.Arguments << "\n" << run.Output;
+    }
+    EXPECT_FALSE(std::filesystem::exists(fDir / "no"));
 }

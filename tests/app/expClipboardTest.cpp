@@ -22,43 +22,16 @@
 
 using namespace kvn;
 using namespace veltro;
+using veltrotest::Clubs;
+using veltrotest::Event;
 using veltrotest::Meet;
+using veltrotest::Person;
+using veltrotest::Results;
+using veltrotest::Session;
+using veltrotest::Swim;
 using veltrotest::TProgramFolder;
 
 namespace {
-
-std::string Session(const std::string& events)
-{
-    return "<PERIODS><PERIOD><NUM>1</NUM><DATE>20240601</DATE><EVENTS>" + events + "</EVENTS></PERIOD></PERIODS>";
-}
-
-std::string Event(int id, int num, const std::string& more)
-{
-    return "<EVENT id=\"" + std::to_string(id) + "\"><NUM>" + std::to_string(num) + "</NUM><STR>F</STR><SEX>M</SEX>" +
-           more + "</EVENT>";
-}
-
-std::string Person(int id, const std::string& name, const std::string& content = "")
-{
-    return "<PERSON id=\"" + std::to_string(id) + "\"><NAME>" + name + "</NAME><FNAME>A</FNAME><YOB>1990</YOB>" +
-           content + "</PERSON>";
-}
-
-std::string Swim(const std::string& kind, int event, const std::string& time, const std::string& more = "")
-{
-    return "<" + kind + "><EID>" + std::to_string(event) + "</EID><TIME>" + time + "</TIME>" + more + "</" + kind + ">";
-}
-
-std::string Results(const std::string& items)
-{
-    return "<RESULTS>" + items + "</RESULTS>";
-}
-
-std::string Clubs(const std::string& persons, const std::string& relays = "")
-{
-    return "<CLUBS><CLUB><NAME>SV Nord</NAME><PERSONS>" + persons + "</PERSONS><RELAYS>" + relays +
-           "</RELAYS></CLUB></CLUBS>";
-}
 
 // A file opened as the window would show it, without a window.
 class Copy : public ::testing::Test {

@@ -69,4 +69,14 @@ std::unique_ptr<kvn::TOrvida> LoadDocument(const TProgramFolder& folder, const s
 // One competition around the given content of the "COMPETITION" element.
 std::string Meet(const std::string& competitionContent);
 
+// Parts of a result file: one session (1 June 2024) with the events, an event of men's freestyle, a person born in
+// 1990 with the first name A, a result or entry of an event, a collection of results, and the club "SV Nord" with its
+// persons and relay teams.
+std::string Session(const std::string& events);
+std::string Event(int id, int num, const std::string& more);
+std::string Person(int id, const std::string& name, const std::string& content = "");
+std::string Swim(const std::string& kind, int event, const std::string& time, const std::string& more = "");
+std::string Results(const std::string& items);
+std::string Clubs(const std::string& persons, const std::string& relays = "");
+
 } // namespace veltrotest
