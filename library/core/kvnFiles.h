@@ -39,6 +39,10 @@ bool IsContainerFileName(const std::string& path);
 // Creates a new folder, readable only by this user, under the temporary directory; "" (errorText set) on failure.
 std::string MakePrivateTempFolder(std::string* errorText = nullptr);
 
+// Creates a new, empty file, readable only by this user, under the temporary directory, with a name that no one
+// can have prepared; its open descriptor (path set), or -1 (errorText set) on failure.
+int OpenPrivateTempFile(std::string& path, std::string* errorText = nullptr);
+
 // A container file as the zip reader must see it: the file itself, or an unscrambled private copy of it.
 class TKvnCryptedZipFileReader {
 public:

@@ -89,4 +89,9 @@ std::vector<std::string> SplitLines(std::string_view text);
 // search text changes nothing.
 std::string ReplaceAll(std::string_view text, std::string_view search, std::string_view replacement);
 
+// A language text's format filled with already written arguments: each "%d", "%i", "%u" or "%s" (flags and width
+// ignored) takes the next argument, "%%" is "%", and any other conversion, or one without an argument left, is
+// copied as it stands, so that a wrong format in a language file cannot harm the program.
+std::string FormatTexts(std::string_view format, const std::vector<std::string>& arguments);
+
 } // namespace kvn
