@@ -84,7 +84,12 @@ std::string ProgramFileName(const std::string& extension)
 
 std::string SettingsFilePath()
 {
-    std::string besideExecutable = ProgramFileName(".INI");
+    return ProgramDataFilePath(".INI");
+}
+
+std::string ProgramDataFilePath(const std::string& extension)
+{
+    std::string besideExecutable = ProgramFileName(extension);
     if (IsDirectoryWritable(ExecutableDir())) return besideExecutable;
     std::string dir = UserConfigDir();
     std::error_code error;

@@ -20,8 +20,11 @@ std::string ExecutableDir();
 // the executable has none.
 std::string ProgramFileName(const std::string& extension);
 
-// The settings file: "<name>.INI" beside the executable when that folder is writable, else in UserConfigDir(),
-// which is then created.
+// A file of the program's own: the executable's path with the given extension when its folder is writable, else
+// the same file name in UserConfigDir(), which is then created.
+std::string ProgramDataFilePath(const std::string& extension);
+
+// The settings file: ProgramDataFilePath(".INI").
 std::string SettingsFilePath();
 
 // The user's configuration folder of the program ($XDG_CONFIG_HOME/veltro/ or ~/.config/veltro/), ending in "/".
