@@ -1,5 +1,6 @@
 #include "startup.h"
 
+#include "kvnErrorSend.h"
 #include "kvnLangSelect.h"
 
 namespace veltro {
@@ -15,6 +16,9 @@ void SetStartupScreenText(const std::string&) {}
 
 void ReportMainWindowReady() {}
 
-void OfferPendingErrorReport() {}
+void OfferPendingErrorReport()
+{
+    kvn::CheckErrorFile();
+}
 
 } // namespace veltro

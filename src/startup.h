@@ -2,8 +2,8 @@
 
 #include <string>
 
-// Steps of the program's start that belong to other windows: the language selection, and the start-up screen and
-// error report, which keep their place in the start-up order and do nothing until those windows exist.
+// Steps of the program's start that belong to other windows: the language selection, the error report, and the
+// start-up screen, which keeps its place in the start-up order and does nothing until its window exists.
 
 namespace veltro {
 

@@ -2,6 +2,9 @@
 #include "startup.h"
 #include "view.h"
 
+#include "kvnDebug.h"
+#include "kvnErrorHandler.h"
+#include "kvnIniFiles.h"
 #include "kvnLanguage.h"
 #include "kvnMessages.h"
 #include "kvnPaths.h"
@@ -18,43 +21,41 @@
 
 namespace {
 
-// Errors that no handler catches reach the user here instead of ending the program.
-class TVeltroApplication : public QApplication {
-public:
-    using QApplication::QApplication;
+// The start and the message loop; what fails in the start before the loop runs reaches the same handler as a failure
+// inside it, and then there is no window to go on with.
+int StartAndRun(const std::vector<std::string>& arguments)
+{
+    try {
+        kvn::SetDefaultLanguage(3);
+        veltro::RunLanguageSelection(false);
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+        kvn::LoadVocabulary();
+        veltro::ShowStartupScreen();
+        if (!arguments.empty() && arguments[0].rfind('$', 0) == 0)
+            kvn::GetLanguage().SetExportDir(arguments[0].substr(1));
 
-    bool notify(QObject* receiver, QEvent* event) override
-    {
-        try {
-            return QApplication::notify(receiver, event);
-        } catch (const std::exception& failure) {
-            kvn::ShowMessageBox(failure.what(), true, false);
-        } catch (...) {
-            kvn::ShowMessageBox("Unknown error", true, false);
-        }
-        return false;
+        veltro::TfrmView window(arguments);
+        window.show();
+        QApplication::restoreOverrideCursor();
+        return QApplication::exec();
+    } catch (...) {
+        QApplication::restoreOverrideCursor();
+        kvn::HandleUnhandledException(std::current_exception());
+        return 1;
     }
-};
+}
 
 int RunWindow(int argc, char* argv[], const std::vector<std::string>& arguments)
 {
-    TVeltroApplication application(argc, argv);
+    kvn::TKvnApplication application(argc, argv);
     kvn::TQtMessageHandler messageHandler;
     kvn::SetMessageHandler(&messageHandler);
     kvn::ApplyLocaleFormatSettings(QLocale::system());
     kvn::GetSystemInfo(); // sets the application title
+    kvn::ConfigureDiagnostics(kvn::ErrorLogPath(), kvn::GetSystemInfo().InfoLine());
+    kvn::TKvnDebugFile debugFile(kvn::SettingsFile().ReadString("Special", "DebugFile", "$"));
 
-    kvn::SetDefaultLanguage(3);
-    veltro::RunLanguageSelection(false);
-    QApplication::setOverrideCursor(Qt::BusyCursor);
-    kvn::LoadVocabulary();
-    veltro::ShowStartupScreen();
-    if (!arguments.empty() && arguments[0].rfind('$', 0) == 0) kvn::GetLanguage().SetExportDir(arguments[0].substr(1));
-
-    veltro::TfrmView window(arguments);
-    window.show();
-    QApplication::restoreOverrideCursor();
-    int status = QApplication::exec();
+    int status = StartAndRun(arguments);
     kvn::SetMessageHandler(nullptr);
     return status;
 }
@@ -63,6 +64,8 @@ int RunWindow(int argc, char* argv[], const std::vector<std::string>& arguments)
 
 int main(int argc, char* argv[])
 {
+    int helperStatus = 0;
+    if (kvn::RunDiagnosticsHelper(argc, argv, helperStatus)) return helperStatus;
     kvn::SetExecutablePath(""); // asks the system, so a start through PATH still finds the files beside us
     std::vector<std::string> arguments(argv + 1, argv + argc);
 
