@@ -47,7 +47,10 @@ TKvnFErrorSend::TKvnFErrorSend(QWidget* parent) : TKvnFormDialog(parent), fUi(st
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     Form().SetAutoSave(false);
     Form().FormLoaded();
-    setWindowTitle(windowTitle() + FromUtf8(GetSystemInfo().ProductName()));
+    // The product name follows the translated caption; a language file that ends it without a blank still reads.
+    QString caption = windowTitle();
+    if (!caption.isEmpty() && !caption.endsWith(' ')) caption += ' ';
+    setWindowTitle(caption + FromUtf8(GetSystemInfo().ProductName()));
     fUi->EEmail->setFocus();
     connect(fUi->BSend, &QPushButton::clicked, this, &TKvnFErrorSend::SendClicked);
     connect(fUi->BDelete, &QPushButton::clicked, this, &TKvnFErrorSend::DeleteClicked);
