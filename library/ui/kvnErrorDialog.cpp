@@ -36,6 +36,7 @@ TKvnErrorDialog::TKvnErrorDialog(const TKvnFailure& failure, QWidget* parent)
     // Shown while something has gone wrong: it must not depend on the settings file being writable.
     Form().SetAutoSave(false);
     Form().FormLoaded();
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setWindowTitle(FromUtf8(ApplicationTitle()));
     QIcon icon = ErrorIcon();
     setWindowIcon(icon);

@@ -10,8 +10,12 @@
 #include "kvnStatus.h"
 #include "kvnWinX.h"
 
+#include <QGuiApplication>
+#include <QLayout>
+#include <QScreen>
 #include <QStringList>
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -51,6 +55,11 @@ TKvnFErrorSend::TKvnFErrorSend(QWidget* parent) : TKvnFormDialog(parent), fUi(st
     QString caption = windowTitle();
     if (!caption.isEmpty() && !caption.endsWith(' ')) caption += ' ';
     setWindowTitle(caption + FromUtf8(GetSystemInfo().ProductName()));
+    // Word-wrapped labels ask for their height only for a given width: the translated texts decide how high the
+    // dialog must be at its designed width.
+    resize(width(), std::max(height(), layout()->totalHeightForWidth(width())));
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
     fUi->EEmail->setFocus();
     connect(fUi->BSend, &QPushButton::clicked, this, &TKvnFErrorSend::SendClicked);
     connect(fUi->BDelete, &QPushButton::clicked, this, &TKvnFErrorSend::DeleteClicked);
