@@ -24,6 +24,8 @@ namespace kvn {
 namespace {
 
 constexpr int kStatusLines = 2;
+// The built-in wording of the failure message, for a program that runs without language files.
+constexpr const char* kSendFailed = "Der Fehlerbericht konnte nicht gesendet werden.";
 
 QString FromUtf8(const std::string& text)
 {
@@ -85,7 +87,8 @@ void TKvnFErrorSend::SendClicked()
     if (completed && !fReply.empty()) {
         ShowMessageBox(fReply, false, false);
     } else {
-        ShowMessageBox(GetLanguage().GetText("G", 135), true, false);
+        std::string failed = GetLanguage().GetText("G", 135);
+        ShowMessageBox(failed.empty() ? kSendFailed : failed, true, false);
     }
     accept();
 }
