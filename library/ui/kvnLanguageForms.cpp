@@ -72,21 +72,6 @@ QString FromUtf8(std::string_view text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// A one-line value of a block: a line break inside it would start the next line of the block.
-std::string OneLine(const QString& text)
-{
-    QString line = text;
-    line.replace(QLatin1String("\r\n"), QLatin1String("\\N"));
-    line.replace(QLatin1Char('\r'), QLatin1String("\\N"));
-    line.replace(QLatin1Char('\n'), QLatin1String("\\N"));
-    return line.toStdString();
-}
-
-QString FromOneLine(std::string_view line)
-{
-    return FromUtf8(line).replace(QLatin1String("\\N"), QLatin1String("\n"));
-}
-
 bool IsInternalName(const QString& name)
 {
     return name.isEmpty() || name.startsWith(QLatin1String("qt_"));
@@ -103,11 +88,6 @@ std::string CaptionBlock(const QString& caption, const QString& hint, bool dotFo
     if (hint.isEmpty()) return OneLine(caption);
     std::string first = caption.isEmpty() && dotForEmptyCaption ? std::string(".") : OneLine(caption);
     return first + std::string(kLineEnd) + OneLine(hint);
-}
-
-std::string HintOrDot(const QString& hint)
-{
-    return hint.isEmpty() ? std::string(".") : OneLine(hint);
 }
 
 std::string ItemsBlock(const QString& hint, const QStringList& items)
@@ -165,6 +145,30 @@ bool IsQtClass(std::string_view name)
 }
 
 } // namespace
+
+std::string OneLine(const QString& text)
+{
+    QString line = text;
+    line.replace(QLatin1String("\r\n"), QLatin1String("\\N"));
+    line.replace(QLatin1Char('\r'), QLatin1String("\\N"));
+    line.replace(QLatin1Char('\n'), QLatin1String("\\N"));
+    return line.toStdString();
+}
+
+QString FromOneLine(std::string_view line)
+{
+    return FromUtf8(line).replace(QLatin1String("\\N"), QLatin1String("\n"));
+}
+
+std::string HintOrDot(const QString& hint)
+{
+    return hint.isEmpty() ? std::string(".") : OneLine(hint);
+}
+
+void SetHintUnlessDot(QWidget& control, const std::string& line)
+{
+    if (line != ".") control.setToolTip(FromOneLine(line));
+}
 
 TKvnActionList::TKvnActionList(QObject* parent) : QObject(parent) {}
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 class QAction;
+class QString;
 class QWidget;
 
 // The widget side of the language manager: translates windows from the form sections of the loaded language file
@@ -36,6 +37,18 @@ public:
     // Takes the control's texts from count lines of lines, starting at index first (the range lies within lines).
     virtual void SetTexts(const std::vector<std::string>& lines, int first, int count) = 0;
 };
+
+// A one-line value as a line of a block: its line breaks written "\N", since a real one would start the next line.
+std::string OneLine(const QString& text);
+
+// The value of a block line: "\N" read back as a line break.
+QString FromOneLine(std::string_view line);
+
+// A hint as the line of a block: "." when it is empty.
+std::string HintOrDot(const QString& hint);
+
+// Makes a block's hint line the control's hint, unless it is "." (keep the hint).
+void SetHintUnlessDot(QWidget& control, const std::string& line);
 
 // A named set of a window's actions that is translated as one block: for each action "@" + its object name, then
 // its caption and its hint ("." for an empty or unchanged one). Actions of a list are not exported one by one.
