@@ -3,6 +3,7 @@
 #include "ui_TKvnFErrorSend.h"
 
 #include "kvnDebug.h"
+#include "kvnEdit.h"
 #include "kvnHTTP.h"
 #include "kvnIniFiles.h"
 #include "kvnLanguage.h"
@@ -13,7 +14,6 @@
 #include <QGuiApplication>
 #include <QLayout>
 #include <QScreen>
-#include <QStringList>
 
 #include <algorithm>
 #include <filesystem>
@@ -72,11 +72,8 @@ TKvnFErrorSend::~TKvnFErrorSend() = default;
 
 std::string TKvnFErrorSend::RemarksText() const
 {
-    QStringList lines = fUi->MemRemarks->toPlainText().split('\n');
-    while (!lines.isEmpty() && lines.back().isEmpty())
-        lines.removeLast();
     std::string text;
-    for (const QString& line : lines)
+    for (const QString& line : fUi->MemRemarks->Lines())
         text += line.toStdString() + "\r\n";
     return text;
 }
