@@ -1,5 +1,6 @@
 #include "startup.h"
 
+#include "kvnErrorSend.h"
 #include "kvnKorvanTidewell.h"
 #include "kvnLangSelect.h"
 
@@ -25,6 +26,9 @@ void ReportMainWindowReady()
     kvn::StartScreenMayClose();
 }
 
-void OfferPendingErrorReport() {}
+void OfferPendingErrorReport()
+{
+    kvn::CheckErrorFile();
+}
 
 } // namespace veltro

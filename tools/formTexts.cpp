@@ -12,6 +12,8 @@
 #include "kvnPrintPreview.h"
 #include "kvnStatus.h"
 #include "search.h"
+#include "ui_TKvnErrorDialog.h"
+#include "ui_TKvnFErrorSend.h"
 #include "ui_TfrmView.h"
 
 #include <QApplication>
@@ -60,7 +62,17 @@ int main(int argc, char* argv[])
     kvn::TkvnPreviewDlg preview;
     kvn::TkvnPrintDlg print;
 
+    // The error windows fill in texts of their own when created (the product name in the caption, the failure).
+    QDialog errorSend;
+    Ui::TKvnFErrorSend errorSendDesign;
+    errorSendDesign.setupUi(&errorSend);
+    QDialog errorDialog;
+    Ui::TKvnErrorDialog errorDialogDesign;
+    errorDialogDesign.setupUi(&errorDialog);
+
     bool written = Export(language, main, "TfrmView");
+    written = Export(language, errorSend, "TKvnFErrorSend") && written;
+    written = Export(language, errorDialog, "TKvnErrorDialog") && written;
     for (QWidget* window :
          std::initializer_list<QWidget*>{&competitionInfo, &languageSelection, &status, &search, &korvanScreen, &preview,
                                          &print})

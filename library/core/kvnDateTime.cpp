@@ -1,6 +1,8 @@
 #include "kvnDateTime.h"
 
+#include <algorithm>
 #include <cmath>
+#include <ctime>
 
 namespace kvn {
 
@@ -93,6 +95,17 @@ int DayOfWeek(TDateTime value)
     // 30 December 1899 was a Saturday.
     long long days = static_cast<long long>(std::trunc(value));
     return static_cast<int>(((days + 6) % 7 + 7) % 7) + 1;
+}
+
+TDateTime LocalNow()
+{
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    if (localtime_r(&now, &local) == nullptr) return 0;
+    TDateTime date = EncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+    TDateTime time = 0;
+    TryEncodeTime(local.tm_hour, local.tm_min, std::min(local.tm_sec, 59), 0, time);
+    return date + time;
 }
 
 } // namespace kvn

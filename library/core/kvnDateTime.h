@@ -29,6 +29,9 @@ void DecodeDate(TDateTime value, int& year, int& month, int& day);
 // Splits the time-of-day part into hour, minute, second and millisecond.
 void DecodeTime(TDateTime value, int& hour, int& minute, int& second, int& millisecond);
 
+// The current local date and time, to the second; 0 when the system cannot tell.
+TDateTime LocalNow();
+
 // Day of the week: 1 Sunday ... 7 Saturday.
 int DayOfWeek(TDateTime value);
 

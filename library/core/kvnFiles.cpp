@@ -367,6 +367,25 @@ int RemoveStaleTempFolders()
     return removed;
 }
 
+int OpenPrivateTempFile(std::string& path, std::string* errorText, const std::string& folder)
+{
+    std::string temp = folder.empty() ? TempPath() : folder + "/";
+    if (temp.empty()) {
+        if (errorText) *errorText = "Can not find the temporary directory !";
+        return -1;
+    }
+    std::string pattern = temp + "veltro-XXXXXX";
+    // mkstemp opens a new file with mode 0600 that no one else can have prepared under that name.
+    int descriptor = ::mkstemp(pattern.data());
+    if (descriptor < 0) {
+        if (errorText)
+            *errorText = "Can not create a temporary file in " + Quoted(temp) + ": " + SystemError(errno) + " !";
+        return -1;
+    }
+    path = pattern;
+    return descriptor;
+}
+
 TKvnCryptedZipFileReader::TKvnCryptedZipFileReader(const std::string& path, const std::string& folder)
 {
     Scrambled = IsScrambledFile(path);
@@ -374,18 +393,9 @@ TKvnCryptedZipFileReader::TKvnCryptedZipFileReader(const std::string& path, cons
         Archive = path;
         return;
     }
-    std::string temp = folder.empty() ? TempPath() : folder + "/";
-    if (temp.empty()) {
-        Error = "Can not find the temporary directory !";
-        return;
-    }
-    std::string copy = temp + "veltro-XXXXXX";
-    // mkstemp opens a new file with mode 0600 that no one else can have prepared under that name.
-    int descriptor = ::mkstemp(copy.data());
-    if (descriptor < 0) {
-        Error = "Can not create a temporary file in " + Quoted(temp) + ": " + SystemError(errno) + " !";
-        return;
-    }
+    std::string copy;
+    int descriptor = OpenPrivateTempFile(copy, &Error, folder);
+    if (descriptor < 0) return;
     bool copied = CopyInto(path, descriptor, Error);
     if (::close(descriptor) != 0 && copied) {
         Error = "Can not write a temporary copy of " + Quoted(path) + " !";

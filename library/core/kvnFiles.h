@@ -73,6 +73,10 @@ void RemoveOwnedTempFolders();
 // process holds, and folders and copies without a lock that are older than an hour. Returns how many it removed.
 int RemoveStaleTempFolders();
 
+// Creates a new, empty file, readable only by this user, in folder (the temporary directory when empty), with a name
+// that no one can have prepared; its open descriptor (path set), or -1 (errorText set) on failure.
+int OpenPrivateTempFile(std::string& path, std::string* errorText = nullptr, const std::string& folder = "");
+
 // A container file as the zip reader must see it: the file itself, or an unscrambled private copy of it.
 class TKvnCryptedZipFileReader {
 public:

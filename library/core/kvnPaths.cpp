@@ -115,9 +115,14 @@ std::string ProgramWritableDir()
     return dir;
 }
 
+std::string ProgramDataFilePath(const std::string& extension)
+{
+    return ProgramWritableDir() + fs::path(ProgramFileName(extension)).filename().string();
+}
+
 std::string SettingsFilePath()
 {
-    return ProgramWritableDir() + fs::path(ProgramFileName(".INI")).filename().string();
+    return ProgramDataFilePath(".INI");
 }
 
 std::string SettingsSeedFilePath()

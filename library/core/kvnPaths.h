@@ -35,6 +35,9 @@ std::string ProgramDataFile(const std::string& name);
 std::string ProgramWritableDir();
 
 // The settings file: "<name>.INI" in ProgramWritableDir().
+// A file of the program's own: the executable's file name with the given extension in ProgramWritableDir().
+std::string ProgramDataFilePath(const std::string& extension);
+
 std::string SettingsFilePath();
 
 // The settings file beside the executable when SettingsFilePath() lies elsewhere (the program folder is not

@@ -23,17 +23,6 @@ constexpr int kMaxFontSize = 10000;
 // A page picture further than this from the paper's corner, in millimetres, cannot be meant to be seen.
 constexpr int kMaxPicturePosition = 100000;
 
-TDateTime LocalNow()
-{
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    if (localtime_r(&now, &local) == nullptr) return 0;
-    TDateTime date = EncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
-    TDateTime time = 0;
-    TryEncodeTime(local.tm_hour, local.tm_min, std::min(local.tm_sec, 59), 0, time);
-    return date + time;
-}
-
 int ClampToInt(long long value)
 {
     return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));

@@ -460,29 +460,51 @@ std::vector<std::string> SplitLines(std::string_view text)
     return lines;
 }
 
-// Language files are data, so the text is never handed to printf: a stray conversion is copied as it stands.
+namespace {
+
+bool IsFormatFlag(char c)
+{
+    return c == '-' || c == '+' || c == ' ' || c == '0' || c == '#' || c == '.' || (c >= '0' && c <= '9');
+}
+
+} // namespace
+
+std::string FormatTexts(std::string_view format, const std::vector<std::string>& arguments)
+{
+    std::size_t next = 0;
+    std::string text;
+    std::size_t pos = 0;
+    while (pos < format.size()) {
+        char c = format[pos];
+        if (c != '%') {
+            text += c;
+            ++pos;
+            continue;
+        }
+        if (pos + 1 < format.size() && format[pos + 1] == '%') {
+            text += '%';
+            pos += 2;
+            continue;
+        }
+        std::size_t end = pos + 1;
+        while (end < format.size() && IsFormatFlag(format[end]))
+            ++end;
+        char conversion = end < format.size() ? format[end] : '\0';
+        bool known = conversion == 'd' || conversion == 'i' || conversion == 'u' || conversion == 's';
+        if (known && next < arguments.size()) {
+            text += arguments[next++];
+            pos = end + 1;
+        } else {
+            text += '%';
+            ++pos;
+        }
+    }
+    return text;
+}
+
 std::string FormatText(std::string_view format, std::initializer_list<std::string> args)
 {
-    std::string result;
-    auto next = args.begin();
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        char c = format[i];
-        if (c == '%' && i + 1 < format.size()) {
-            char kind = format[i + 1];
-            if (kind == '%') {
-                result += '%';
-                ++i;
-                continue;
-            }
-            if ((kind == 'd' || kind == 's') && next != args.end()) {
-                result += *next++;
-                ++i;
-                continue;
-            }
-        }
-        result += c;
-    }
-    return result;
+    return FormatTexts(format, std::vector<std::string>(args));
 }
 
 } // namespace kvn

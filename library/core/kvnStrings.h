@@ -90,6 +90,11 @@ std::vector<std::string> SplitLines(std::string_view text);
 // search text changes nothing.
 std::string ReplaceAll(std::string_view text, std::string_view search, std::string_view replacement);
 
+// A language text's format filled with already written arguments: each "%d", "%i", "%u" or "%s" (flags and width
+// ignored) takes the next argument, "%%" is "%", and any other conversion, or one without an argument left, is
+// copied as it stands, so that a wrong format in a language file cannot harm the program.
+std::string FormatTexts(std::string_view format, const std::vector<std::string>& arguments);
+
 // A language text with its "%d" and "%s" replaced by args in order and "%%" by "%". Language files are data, so the
 // text is never handed to printf: a conversion without an argument, or of another kind, is copied as it stands.
 std::string FormatText(std::string_view format, std::initializer_list<std::string> args);

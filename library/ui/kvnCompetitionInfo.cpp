@@ -26,45 +26,11 @@ void SetText(QLabel* label, std::string_view text)
     label->setText(FromUtf8(text));
 }
 
-bool IsFormatFlag(char c)
-{
-    return c == '-' || c == '+' || c == ' ' || c == '0' || c == '#' || c == '.' || (c >= '0' && c <= '9');
-}
-
 } // namespace
 
 std::string FormatPoolText(const std::string& format, int length, const std::string& unit)
 {
-    const std::string arguments[] = {IntToStr(length), unit};
-    std::size_t next = 0;
-    std::string text;
-    std::size_t pos = 0;
-    while (pos < format.size()) {
-        char c = format[pos];
-        if (c != '%') {
-            text += c;
-            ++pos;
-            continue;
-        }
-        if (pos + 1 < format.size() && format[pos + 1] == '%') {
-            text += '%';
-            pos += 2;
-            continue;
-        }
-        std::size_t end = pos + 1;
-        while (end < format.size() && IsFormatFlag(format[end]))
-            ++end;
-        char conversion = end < format.size() ? format[end] : '\0';
-        bool known = conversion == 'd' || conversion == 'i' || conversion == 'u' || conversion == 's';
-        if (known && next < std::size(arguments)) {
-            text += arguments[next++];
-            pos = end + 1;
-        } else {
-            text += '%';
-            ++pos;
-        }
-    }
-    return text;
+    return FormatTexts(format, {IntToStr(length), unit});
 }
 
 TKvnFCompetitionInfo::TKvnFCompetitionInfo(QWidget* parent)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "kvnForm.h"
+#include "kvnJobStatus.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -29,7 +30,7 @@ class TKvnStatusDlg;
 // A long job: reports its progress with SetLine and polls CheckAborted at points of its choosing.
 using TStatusJob = std::function<void(TKvnStatusDlg&)>;
 
-class TKvnStatusDlg : public TKvnFormDialog {
+class TKvnStatusDlg : public TKvnFormDialog, public IKvnJobStatus {
     Q_OBJECT
 
 public:
@@ -51,13 +52,13 @@ public:
     bool Execute(TStatusJob job);
 
     // Sets the text of line index (0 to 2; other indexes are ignored) and repaints the dialog at once.
-    void SetLine(int index, const std::string& text);
+    void SetLine(int index, const std::string& text) override;
     // The text of line index; empty for indexes outside 0 to 2.
     std::string GetLine(int index) const;
 
     // Handles pending window messages, so that a click on the abort button is seen, then tells whether the user
     // has confirmed an abort.
-    bool CheckAborted();
+    bool CheckAborted() override;
     // True once the user has confirmed an abort; it stays true.
     bool Aborted() const { return fAborted; }
 
