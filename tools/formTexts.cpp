@@ -7,6 +7,8 @@
 #include "kvnLangSelect.h"
 #include "kvnLanguage.h"
 #include "kvnLanguageForms.h"
+#include "kvnNoteEdit.h"
+#include "kvnPrintSetup.h"
 #include "kvnStatus.h"
 #include "search.h"
 #include "ui_TfrmView.h"
@@ -53,9 +55,12 @@ int main(int argc, char* argv[])
     kvn::TkvnFLangSelect languageSelection;
     kvn::TKvnStatusDlg status(nullptr, 3, true);
     veltro::TSearchDialog search;
+    kvn::TkvnPrintSetupDlg printSetup;
+    kvn::TkvnNoteEditDlg noteEdit(80, 15, true, {}, {});
 
     bool written = Export(language, main, "TfrmView");
-    for (QWidget* window : std::initializer_list<QWidget*>{&competitionInfo, &languageSelection, &status, &search})
+    for (QWidget* window : std::initializer_list<QWidget*>{&competitionInfo, &languageSelection, &status, &search,
+                                                           &printSetup, &noteEdit})
         written = Export(language, *window, kvn::FormClassName(*window)) && written;
     return written ? 0 : 1;
 }
