@@ -35,6 +35,8 @@ constexpr int kImageItemHeight = 16;
 constexpr int kTemplateColumns = 80;
 constexpr int kTemplateRows = 15;
 
+constexpr int kFooterMemoWidth = 150;
+
 // The "Standard" menu opens this far below the button's top.
 constexpr int kMenuOffset = 25;
 
@@ -139,6 +141,11 @@ TkvnPrintSetupDlg::TkvnPrintSetupDlg(QWidget* parent)
     fUi->edtLeftFoot->SetCaretPosControl(fUi->lblLeftFootPos);
     fUi->edtZentFoot->SetCaretPosControl(fUi->lblZentFootPos);
     fUi->edtRightFoot->SetCaretPosControl(fUi->lblRightFootPos);
+    // A memo asks for 256 pixels; three side by side would make the dialog wider than its other pages need.
+    for (TKvnMemo* memo : {fUi->edtLeftFoot, fUi->edtZentFoot, fUi->edtRightFoot}) {
+        memo->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
+        memo->setMinimumWidth(kFooterMemoWidth);
+    }
     fUi->edtZentFoot->document()->setDefaultTextOption(QTextOption(Qt::AlignHCenter));
     fUi->edtRightFoot->document()->setDefaultTextOption(QTextOption(Qt::AlignRight));
 
