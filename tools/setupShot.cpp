@@ -1,10 +1,12 @@
 // Takes a picture of each page of the print setup dialog for the documentation, on a document with footer lines and
-// one page picture, and saves them as PREFIX-1.png ... PREFIX-4.png.
+// one page picture, and saves them as PREFIX-1.png ... PREFIX-4.png, and
+// the template editor as PREFIX-editor.png.
 //
 //     xvfb-run -a build-release/tools/setup_shot docs/print-setup [LANGUAGE-CODE]
 
 #include "kvnIniFiles.h"
 #include "kvnLanguage.h"
+#include "kvnNoteEdit.h"
 #include "kvnPaths.h"
 #include "kvnPrintDocument.h"
 #include "kvnPrintSetup.h"
@@ -72,6 +74,11 @@ int main(int argc, char* argv[])
         std::string file = std::string(argv[1]) + "-" + std::to_string(page + 1) + ".png";
         saved = dialog.grab().save(QString::fromStdString(file), "PNG") && saved;
     }
+    kvn::TkvnNoteEditDlg editor(80, 15, true, {"<html>", "<body>", "@TABLE@", "</body>", "</html>"}, "results.htt");
+    editor.show();
+    if (!QTest::qWaitForWindowExposed(&editor)) return 1;
+    QTest::qWait(200);
+    saved = editor.grab().save(QString::fromStdString(std::string(argv[1]) + "-editor.png"), "PNG") && saved;
     std::filesystem::remove(settings);
     return saved ? 0 : 1;
 }
