@@ -1,5 +1,6 @@
 #include "eventsBrowser.h"
 
+#include "browserTree.h"
 #include "kvnFormatSettings.h"
 #include "kvnIniFiles.h"
 #include "kvnLanguage.h"
@@ -71,10 +72,7 @@ TEventsBrowser::TEventsBrowser(const TEventsPage& page, TOrvida& document, TIcon
       fListShown(std::move(listShown)), fChangeDelay(new QTimer(page.TrvEvents))
 {
     QTreeWidget* tree = fPage.TrvEvents;
-    tree->setHeaderHidden(true);
-    tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tree->setIndentation(19);
-    tree->setSortingEnabled(false);
+    SetUpBrowserTree(*tree);
     // Running through the tree with the arrow keys should not draw every list on the way.
     fChangeDelay->setSingleShot(true);
     fChangeDelay->setInterval(50);

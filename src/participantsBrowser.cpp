@@ -1,5 +1,6 @@
 #include "participantsBrowser.h"
 
+#include "browserTree.h"
 #include "kvnEncoding.h"
 #include "kvnIniFiles.h"
 #include "kvnLanguage.h"
@@ -13,7 +14,6 @@
 #include <QCheckBox>
 #include <QIcon>
 #include <QLabel>
-#include <QPalette>
 #include <QTimer>
 
 #include <algorithm>
@@ -174,19 +174,7 @@ TParticipantsBrowser::TParticipantsBrowser(const TParticipantsPage& page, TOrvid
       fChangeDelay(new QTimer(this))
 {
     QTreeWidget* tree = fPage.TrvClubs;
-    tree->setColumnCount(1);
-    tree->setHeaderHidden(true);
-    tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tree->setSelectionMode(QAbstractItemView::SingleSelection);
-    tree->setIndentation(19);
-    tree->setSortingEnabled(false);
-    tree->setMouseTracking(true);
-    tree->viewport()->setAttribute(Qt::WA_Hover);
-    // The selected node stays marked while the user works in the list beside the tree.
-    QPalette palette = tree->palette();
-    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
-        palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
-    tree->setPalette(palette);
+    SetUpBrowserTree(*tree);
 
     fPage.HcClubs->SetSections(DefaultSections());
     ApplyHeaderTexts();

@@ -47,33 +47,68 @@ void TResultLists::AttachResult(TOrvObject& item)
     if (list != fLists.end()) list->second.push_back(&item);
 }
 
+namespace {
+
+// What the order of a list item depends on, read once per sort: the rank and the time sit among the item's
+// children and the rank is text, so reading them inside every comparison would dominate the sort.
+struct TSortKey {
+    int Rank = 0;
+    bool Entry = false;
+    TSwimTime Time = 0;
+    TOrvObject* Item = nullptr;
+};
+
+TSortKey SortKeyOf(const TOrvObject& item)
+{
+    TSortKey key;
+    key.Rank = item.ChildInt(otRANK);
+    key.Entry = item.Kind() == otENTRY;
+    if (key.Rank <= 0 && key.Entry) {
+        const TOrvDataElement* time = TimeOf(item);
+        key.Time = time ? time->TimeValue(4) : 0;
+    }
+    key.Item = const_cast<TOrvObject*>(&item);
+    return key;
+}
+
+int CompareKeys(const TSortKey& a, const TSortKey& b)
+{
+    if (a.Rank > 0 || b.Rank > 0) {
+        if (a.Rank <= 0) return 1;
+        if (b.Rank <= 0) return -1;
+        return a.Rank < b.Rank ? -1 : a.Rank > b.Rank ? 1 : 0;
+    }
+    if (!a.Entry && !b.Entry) return 0;
+    if (a.Entry != b.Entry) return a.Entry ? 1 : -1;
+    return a.Time < b.Time ? -1 : a.Time > b.Time ? 1 : 0;
+}
+
+void SortList(TResultLists::TList& list, std::vector<TSortKey>& keys)
+{
+    keys.clear();
+    keys.reserve(list.size());
+    for (TOrvObject* item : list)
+        keys.push_back(SortKeyOf(*item));
+    std::stable_sort(keys.begin(), keys.end(),
+                     [](const TSortKey& a, const TSortKey& b) { return CompareKeys(a, b) < 0; });
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        list[i] = keys[i].Item;
+}
+
+} // namespace
+
 int CompareListItems(const TOrvObject& a, const TOrvObject& b)
 {
-    int rankA = a.ChildInt(otRANK);
-    int rankB = b.ChildInt(otRANK);
-    if (rankA > 0 || rankB > 0) {
-        if (rankA <= 0) return 1;
-        if (rankB <= 0) return -1;
-        return rankA < rankB ? -1 : rankA > rankB ? 1 : 0;
-    }
-    bool entryA = a.Kind() == otENTRY;
-    bool entryB = b.Kind() == otENTRY;
-    if (!entryA && !entryB) return 0;
-    if (entryA != entryB) return entryA ? 1 : -1;
-    const TOrvDataElement* timeA = TimeOf(a);
-    const TOrvDataElement* timeB = TimeOf(b);
-    TSwimTime valueA = timeA ? timeA->TimeValue(4) : 0;
-    TSwimTime valueB = timeB ? timeB->TimeValue(4) : 0;
-    return valueA < valueB ? -1 : valueA > valueB ? 1 : 0;
+    return CompareKeys(SortKeyOf(a), SortKeyOf(b));
 }
 
 void TResultLists::Sort(const TProgress& progress)
 {
     int number = 0;
+    std::vector<TSortKey> keys;
     for (auto& [key, list] : fLists) {
         if (progress) progress(++number);
-        std::stable_sort(list.begin(), list.end(),
-                         [](const TOrvObject* a, const TOrvObject* b) { return CompareListItems(*a, *b) < 0; });
+        SortList(list, keys);
     }
 }
 

@@ -207,7 +207,15 @@ TSearchDialog::TSearchDialog(QWidget* parent)
         if (!fFindText->text().isEmpty()) emit FindNext();
     });
     connect(fClose, &QPushButton::clicked, this, &QDialog::reject);
-    ApplyTexts(1);
+    // The design's texts: the form section of the language file replaces them, in whatever language it is written.
+    setWindowTitle("Suchen");
+    fFindLabel->setText("Suchen &nach:");
+    fDirection->setTitle("Richtung");
+    fUp->setText("Nach &oben");
+    fDown->setText("Nach &unten");
+    fFindNext->setText("&Weitersuchen");
+    fClose->setText("Schliessen");
+    Form().SetEscapeButton(fClose);
     // Its position is kept in "FDlgLeft"/"FDlgTop" with the main window's settings, not as a placement of its own.
     Form().SetAutoSave(false);
     Form().FormLoaded();
@@ -233,19 +241,6 @@ void TSearchDialog::SetSearchDown(bool down)
     (down ? fDown : fUp)->setChecked(true);
 }
 
-void TSearchDialog::ApplyTexts(int screenLanguage)
-{
-    // "ch", "de" and "at" are the German-speaking languages of the language table.
-    bool german = screenLanguage == 0 || screenLanguage == 1 || screenLanguage == 15;
-    setWindowTitle(german ? "Suchen" : "Find");
-    fFindLabel->setText(german ? "Suchen &nach:" : "Fi&nd what:");
-    fDirection->setTitle(german ? "Richtung" : "Direction");
-    fUp->setText(german ? "Nach &oben" : "&Up");
-    fDown->setText(german ? "Nach &unten" : "&Down");
-    fFindNext->setText(german ? "&Weitersuchen" : "&Find Next");
-    fClose->setText(german ? "Schliessen" : "Close");
-}
-
 void TSearchDialog::showEvent(QShowEvent* event)
 {
     // A position on a screen that is no longer there would put the dialog out of reach.
@@ -264,7 +259,7 @@ TParticipantSearch::TParticipantSearch(TfrmView& window) : fWindow(window), fDia
     connect(fDialog, &TSearchDialog::FindNext, this, &TParticipantSearch::FindNextStep);
     connect(fDialog, &QDialog::finished, this, &TParticipantSearch::Closed);
     // The command goes off when the file is closed, and the dialog with it.
-    connect(window.Widgets().acSearch, &QAction::enabledChanged, this, [this](bool enabled) {
+    connect(window.Widgets().actSearch, &QAction::enabledChanged, this, [this](bool enabled) {
         if (!enabled) Close();
     });
 }
@@ -288,7 +283,6 @@ void TParticipantSearch::Start()
     fWindow.Events().ShowEventList(nullptr);
     fWindow.Participants().ShowParticipant(nullptr);
 
-    fDialog->ApplyTexts(GetLanguage().ScreenLanguage());
     fDialog->SetSearchDown(true);
     fDialog->show();
     fDialog->raise();

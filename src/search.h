@@ -86,8 +86,6 @@ public:
     // True when searching downwards.
     bool SearchDown() const;
     void SetSearchDown(bool down);
-    // Captions in the screen language: German for the German-speaking languages, else English.
-    void ApplyTexts(int screenLanguage);
 
     // The position the dialog was last shown at, or the one read from the settings; none before either.
     std::optional<QPoint> Position() const { return fPosition; }

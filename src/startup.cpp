@@ -1,5 +1,6 @@
 #include "startup.h"
 
+#include "kvnKorvanTidewell.h"
 #include "kvnLangSelect.h"
 
 namespace veltro {
@@ -9,11 +10,20 @@ void RunLanguageSelection(bool force)
     kvn::SelectLanguages(force, false);
 }
 
-void ShowStartupScreen() {}
+void ShowStartupScreen()
+{
+    kvn::ShowStartScreen<kvn::TKvnFKorvanScreen>(std::chrono::seconds(2));
+}
 
-void SetStartupScreenText(const std::string&) {}
+void SetStartupScreenText(const std::string& text)
+{
+    kvn::ShowStatus(text);
+}
 
-void ReportMainWindowReady() {}
+void ReportMainWindowReady()
+{
+    kvn::StartScreenMayClose();
+}
 
 void OfferPendingErrorReport() {}
 

@@ -2,14 +2,14 @@
 
 #include <string>
 
-// Steps of the program's start that belong to other windows: the language selection, and the start-up screen and
-// error report, which keep their place in the start-up order and do nothing until those windows exist.
+// Steps of the program's start that belong to other windows: the language selection, the start-up screen and the
+// error report.
 
 namespace veltro {
 
 // Lets the user choose the languages at the first start; does nothing once a language has been chosen.
 void RunLanguageSelection(bool force);
-// Shows the start-up screen.
+// Shows the start-up screen for at least 2 seconds and until the main window is ready.
 void ShowStartupScreen();
 // Shows a progress text on the start-up screen while a file from the command line loads.
 void SetStartupScreenText(const std::string& text);

@@ -2,9 +2,11 @@
 #include "startup.h"
 #include "view.h"
 
+#include "kvnIcons.h"
 #include "kvnLanguage.h"
 #include "kvnMessages.h"
 #include "kvnPaths.h"
+#include "kvnSignals.h"
 #include "kvnSwimLang.h"
 #include "kvnUiHandlers.h"
 #include "kvnWinX.h"
@@ -39,6 +41,9 @@ public:
 int RunWindow(int argc, char* argv[], const std::vector<std::string>& arguments)
 {
     TVeltroApplication application(argc, argv);
+    TVeltroApplication::setWindowIcon(kvn::ProgramIcon());
+    // Lets the desktop match the windows with the installed desktop entry and its icon.
+    TVeltroApplication::setDesktopFileName("veltro");
     kvn::TQtMessageHandler messageHandler;
     kvn::SetMessageHandler(&messageHandler);
     kvn::ApplyLocaleFormatSettings(QLocale::system());
@@ -52,6 +57,8 @@ int RunWindow(int argc, char* argv[], const std::vector<std::string>& arguments)
     if (!arguments.empty() && arguments[0].rfind('$', 0) == 0) kvn::GetLanguage().SetExportDir(arguments[0].substr(1));
 
     veltro::TfrmView window(arguments);
+    // A logout or a kill from outside ends the program as "Exit" does, with its settings written.
+    kvn::CloseOnTerminationSignals(window);
     window.show();
     QApplication::restoreOverrideCursor();
     int status = QApplication::exec();

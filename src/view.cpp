@@ -3,13 +3,16 @@
 #include "expClipboard.h"
 #include "kvnCompetitionInfo.h"
 #include "kvnFlags.h"
+#include "kvnIcons.h"
 #include "kvnIniFiles.h"
+#include "kvnKorvanTidewell.h"
 #include "kvnLanguage.h"
 #include "kvnMessages.h"
 #include "kvnPaintbox.h"
 #include "kvnPaths.h"
 #include "kvnRtfView.h"
 #include "kvnShell.h"
+#include "kvnSplitterPane.h"
 #include "kvnStrings.h"
 #include "kvnSwimLang.h"
 #include "kvnTreeIcons.h"
@@ -69,6 +72,8 @@ TfrmView::TfrmView(std::vector<std::string> arguments, QWidget* parent)
     // Hints of menus and tool buttons appear in the status bar, which shows one text at a time.
     statusBar()->setSizeGripEnabled(true);
 
+    SetToolBarIcons();
+
     fImages = ProgramTreeImages();
     LoadFlags(fImages, fNations);
     fCompetitions = new QComboBox(fUi->tbMain);
@@ -100,9 +105,30 @@ TfrmView::~TfrmView()
     GetLanguage().SetOnChange({});
 }
 
+void TfrmView::SetToolBarIcons()
+{
+    const std::pair<QAction*, const char*> icons[] = {{fUi->acOpen, "document-open"},
+                                                      {fUi->acCompetitionInfo, "dialog-information"},
+                                                      {fUi->acFileInfo, "document-properties"},
+                                                      {fUi->acPrint, "document-print"},
+                                                      {fUi->acSearch, "edit-find"},
+                                                      {fUi->acCopy, "edit-copy"},
+                                                      {fUi->acQuillon, "document-edit"}};
+    for (auto [action, name] : icons)
+        action->setIcon(ThemeIcon(name));
+}
+
 void TfrmView::CreateBrowsers()
 {
-    auto icon = [this](int index) { return index >= 0 && index < fImages.size() ? QIcon(fImages[index]) : QIcon(); };
+    // One icon per picture, shared by every node: making an icon per node costs more than the node itself.
+    auto icon = [this](int index) {
+        if (fIcons.size() != fImages.size()) {
+            fIcons.clear();
+            for (const QPixmap& image : fImages)
+                fIcons.push_back(QIcon(image));
+        }
+        return index >= 0 && index < fIcons.size() ? fIcons[index] : QIcon();
+    };
     auto status = [this](const std::string& text) {
         SetStatus(text);
         if (fLoadingFromCommandLine) SetStartupScreenText(text);
@@ -159,8 +185,8 @@ void TfrmView::ConnectCommands()
     connect(fUi->acRegister, &QAction::triggered, this, &TfrmView::RegisterExtensions);
     connect(fUi->acQuillon, &QAction::triggered, this, &TfrmView::OpenInQuillon);
     connect(fUi->acShowHelp, &QAction::triggered, this, [this] { ShowPage(pgHelp); });
-    connect(fUi->acSearch, &QAction::triggered, this, [this] { fSearch->Start(); });
-    connect(fUi->acCopy, &QAction::triggered, this, [this] { CopyShownList(*this); });
+    connect(fUi->actSearch, &QAction::triggered, this, [this] { fSearch->Start(); });
+    connect(fUi->actCopy, &QAction::triggered, this, [this] { CopyShownList(*this); });
     connect(fUi->btnEvHelp, &QPushButton::clicked, this, [this] { ShowPage(pgHelp); });
     connect(fUi->btnTnHelp, &QPushButton::clicked, this, [this] { ShowPage(pgHelp); });
     connect(fUi->btnEvParticipants, &QPushButton::clicked, this, [this] { ShowPage(pgParticipants); });
@@ -237,6 +263,8 @@ void TfrmView::SetCaption(const std::string& name)
 void TfrmView::ShowProgress(int position)
 {
     std::string text = std::to_string(position / 100 * 100) + " lines read...";
+    // The reader reports every window of the file; repainting for each would cost more than the reading.
+    if (!fProgressThrottle.ShouldShow(text)) return;
     SetStatus(text);
     if (fLoadingFromCommandLine) SetStartupScreenText(text);
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -263,6 +291,7 @@ void TfrmView::LoadFile(const std::string& path)
 
     if (fUi->acClose->isEnabled()) CloseFile();
     fCurrentFile = path;
+    fProgressThrottle.Reset();
     fDocument->LoadFromFile(path, [this](std::int32_t position) { ShowProgress(position); });
     if (!fDocument->Errors().empty()) {
         ShowLoadErrors();
@@ -338,7 +367,7 @@ void TfrmView::CbxCompetitionsChange()
 
 bool TfrmView::LoadHelpText(int languageIndex, bool complain)
 {
-    std::string path = ExecutableDir() + "veltro" + LanguageCode(languageIndex) + ".rtf";
+    std::string path = ProgramDataFile("veltro" + LanguageCode(languageIndex) + ".rtf");
     if (LoadRtfInto(fUi->reHelp, path)) return true;
     if (complain) ShowMessageBox(Text("G", 138), true, false);
     return false;
@@ -371,7 +400,7 @@ void TfrmView::ShowCompetitionInfo()
 
 void TfrmView::ShowAbout()
 {
-    ShowMessageBox(GetSystemInfo().InfoLine());
+    kvn::ShowAbout(this);
 }
 
 void TfrmView::RegisterExtensions()
@@ -395,8 +424,8 @@ void TfrmView::RestoreSettings()
     fSearch->ReadPosition(settings, kMain);
     int page = settings.ReadInteger(kMain, "pgcMain", pgHelp);
     ShowPage(std::clamp(page, 0, fUi->PgcMain->count() - 1));
-    fUi->splEvents->setSizes({settings.ReadInteger(kMain, "trvEvents", 300), 500});
-    fUi->splClubs->setSizes({settings.ReadInteger(kMain, "trvClubs", 300), 500});
+    fEventsTree = new TKvnSplitterPane(*fUi->splEvents, settings.ReadInteger(kMain, "trvEvents", 300));
+    fClubsTree = new TKvnSplitterPane(*fUi->splClubs, settings.ReadInteger(kMain, "trvClubs", 300));
     fEvents->LoadHeaderWidths();
     fParticipants->LoadHeaderWidths();
     fUi->chkEvSplit->setChecked(settings.ReadBool(kMain, "evSplit", false));
@@ -411,8 +440,8 @@ void TfrmView::SaveSettings() const
     if (fOpenPathChosen) settings.WriteString(kMain, "openPath", fOpenPath);
     fSearch->WritePosition(settings, kMain);
     settings.WriteInteger(kMain, "pgcMain", fUi->PgcMain->currentIndex());
-    settings.WriteInteger(kMain, "trvEvents", fUi->splEvents->sizes().value(0));
-    settings.WriteInteger(kMain, "trvClubs", fUi->splClubs->sizes().value(0));
+    settings.WriteInteger(kMain, "trvEvents", fEventsTree->Width());
+    settings.WriteInteger(kMain, "trvClubs", fClubsTree->Width());
     fEvents->SaveHeaderWidths();
     fParticipants->SaveHeaderWidths();
     settings.WriteBool(kMain, "evSplit", fUi->chkEvSplit->isChecked());
@@ -434,12 +463,18 @@ void TfrmView::showEvent(QShowEvent* event)
         fLoadingFromCommandLine = false;
         SetStartupScreenText("");
     }
+    ReportMainWindowReady();
+    // Questions belong over a window that the user can already see, not over an empty screen.
+    CallWhenOnScreen(*this, [this] { AskFirstQuestions(); });
+}
+
+void TfrmView::AskFirstQuestions()
+{
     TKvnIniFile& settings = SettingsFile();
     if (settings.ReadBool("Files", "AskRegExtension", true)) {
         if (AskYesNo(Text("V", 7))) RegisterExtensions();
         settings.WriteBool("Files", "AskRegExtension", false);
     }
-    ReportMainWindowReady();
     OfferPendingErrorReport();
 }
 

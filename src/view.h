@@ -2,7 +2,9 @@
 
 #include "eventsBrowser.h"
 #include "kvnForm.h"
+#include "kvnThrottle.h"
 
+#include <QIcon>
 #include <QMainWindow>
 #include <QPixmap>
 
@@ -19,7 +21,8 @@ class TfrmView;
 
 namespace kvn {
 class TOrvida;
-}
+class TKvnSplitterPane;
+} // namespace kvn
 
 namespace veltro {
 
@@ -74,7 +77,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Icons of the desktop's theme for the tool bar's commands, bundled ones where the theme has none.
+    void SetToolBarIcons();
     void CreateBrowsers();
+    // What the first start asks once the window is on screen: registering the file extensions, a pending report.
+    void AskFirstQuestions();
     void ConnectCommands();
     void RestoreSettings();
     void SaveSettings() const;
@@ -96,13 +103,17 @@ private:
     std::unique_ptr<TParticipantsBrowser> fParticipants;
     std::unique_ptr<TParticipantSearch> fSearch;
     QComboBox* fCompetitions = nullptr;
+    kvn::TKvnSplitterPane* fEventsTree = nullptr; // owned by its splitter
+    kvn::TKvnSplitterPane* fClubsTree = nullptr;
     QList<QPixmap> fImages;
+    QList<QIcon> fIcons;
     std::vector<std::string> fNations;
     std::vector<std::string> fArguments;
     std::string fCurrentFile;
     std::string fOpenPath;
     bool fOpenPathChosen = false;
     bool fLoadingFromCommandLine = false;
+    kvn::TProgressThrottle fProgressThrottle;
     bool fShownOnce = false;
     bool fEventListShown = false;
     bool fParticipantListShown = false;

@@ -4,10 +4,13 @@
 //     QT_QPA_PLATFORM=offscreen build-debug/tools/form_texts /tmp/forms/
 
 #include "kvnCompetitionInfo.h"
+#include "kvnKorvanTidewell.h"
 #include "kvnLangSelect.h"
 #include "kvnLanguage.h"
 #include "kvnLanguageForms.h"
 #include "kvnNoteEdit.h"
+#include "kvnPrintDialog.h"
+#include "kvnPrintPreview.h"
 #include "kvnPrintSetup.h"
 #include "kvnStatus.h"
 #include "search.h"
@@ -54,13 +57,16 @@ int main(int argc, char* argv[])
 
     kvn::TkvnFLangSelect languageSelection;
     kvn::TKvnStatusDlg status(nullptr, 3, true);
+    kvn::TKvnFKorvanScreen korvanScreen;
     veltro::TSearchDialog search;
+    kvn::TkvnPreviewDlg preview;
+    kvn::TkvnPrintDlg print;
     kvn::TkvnPrintSetupDlg printSetup;
     kvn::TkvnNoteEditDlg noteEdit(80, 15, true, {}, {});
 
     bool written = Export(language, main, "TfrmView");
     for (QWidget* window : std::initializer_list<QWidget*>{&competitionInfo, &languageSelection, &status, &search,
-                                                           &printSetup, &noteEdit})
+                                                           &korvanScreen, &preview, &print, &printSetup, &noteEdit})
         written = Export(language, *window, kvn::FormClassName(*window)) && written;
     return written ? 0 : 1;
 }

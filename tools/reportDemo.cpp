@@ -1,14 +1,18 @@
 // Prints a sample result list through the report engine: on the Qt canvas to a PDF file, and through the HTML writer
-// to a page. The content and the clock are fixed, so the output is the same on every run.
+// to a page, or shows it in the print preview and saves a picture of that window with its frame. The content and
+// the clock are fixed, so the output is the same on every run.
 //
 // Usage: reportDemo OUTPUT.pdf [OUTPUT.htm]
+//        reportDemo --preview-shot OUTPUT.png    (under xvfb-run with QT_QPA_PLATFORM=xcb and a window manager)
 
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPrinter>
+#include <QScreen>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <array>
 #include <cstdio>
@@ -23,6 +27,7 @@
 #include "kvnLanguage.h"
 #include "kvnPaths.h"
 #include "kvnPrint.h"
+#include "kvnPrintPreview.h"
 #include "kvnQtCanvas.h"
 #include "kvnStrings.h"
 
@@ -164,6 +169,26 @@ std::string WriteLogo(const QString& folder)
     return logo.save(file, "BMP") ? file.toStdString() : std::string();
 }
 
+// Shows the report's pages in the print preview and saves the window, frame included, as a PNG file.
+bool SavePreviewShot(TKvnReport& report, const QString& file)
+{
+    TKvnQtPreviewDevice device;
+    report.Preview(device);
+    TkvnPreviewDlg preview;
+    preview.Form().SetAutoSave(false);
+    preview.setWindowTitle(preview.windowTitle() + QStringLiteral("Print"));
+    preview.SetPages(report.PreviewPages());
+    preview.resize(860, 720);
+    preview.move(60, 60);
+    preview.show();
+    if (!QTest::qWaitForWindowExposed(&preview)) return false;
+    // The window manager frames the window after it appears.
+    QTest::qWait(800);
+    QRect frame = preview.frameGeometry();
+    QPixmap shot = preview.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+    return !shot.isNull() && shot.save(file, "PNG");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -172,6 +197,11 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     if (argc < 2 || argc > 3) {
         std::fprintf(stderr, "usage: reportDemo OUTPUT.pdf [OUTPUT.htm]\n");
+        return 2;
+    }
+    bool previewShot = std::string(argv[1]) == "--preview-shot";
+    if (previewShot && argc != 3) {
+        std::fprintf(stderr, "usage: reportDemo --preview-shot OUTPUT.png\n");
         return 2;
     }
     std::string pdfFile = argv[1];
@@ -202,6 +232,13 @@ int main(int argc, char** argv)
             r.Document().SetHtmlTitle({"Lakeside Spring Meet 2026 - Results"});
         };
         report.OnOneExemplar = OneCopy;
+
+        if (previewShot) {
+            if (!SavePreviewShot(report, QString::fromLocal8Bit(argv[2])))
+                throw std::runtime_error("the preview window could not be saved");
+            std::printf("wrote %s\n", argv[2]);
+            return 0;
+        }
 
         QPrinter printer(QPrinter::HighResolution);
         SetUpPdfPrinter(printer, pdfFile, document);

@@ -144,10 +144,7 @@ bool EndsWith(std::string_view text, std::string_view tail)
 
 std::vector<std::string> DefaultTemplateFolders()
 {
-    std::string besideExecutable = ExecutableDir();
-    // <prefix>/bin/veltro reads its installed data from <prefix>/share/veltro/.
-    fs::path prefix = fs::path(besideExecutable).parent_path().parent_path();
-    return {besideExecutable, (prefix / "share" / "veltro").string() + "/"};
+    return {ExecutableDir(), InstalledDataDir()};
 }
 
 } // namespace

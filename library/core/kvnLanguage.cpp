@@ -65,17 +65,6 @@ bool FileExists(const std::string& path)
     return fs::is_regular_file(path, error);
 }
 
-// A file of the program is looked up beside the executable first, then in the installed data folder
-// (<prefix>/share/veltro/ for an executable in <prefix>/bin/).
-std::string BesideOrInstalled(const std::string& besideExecutable)
-{
-    if (FileExists(besideExecutable)) return besideExecutable;
-    fs::path exeDir = fs::path(ExecutableDir()).parent_path();
-    fs::path installed = exeDir.parent_path() / "share" / "veltro" / fs::path(besideExecutable).filename();
-    if (FileExists(installed.string())) return installed.string();
-    return besideExecutable;
-}
-
 bool ReadWholeFile(const std::string& path, std::string& bytes)
 {
     std::error_code error;
@@ -224,13 +213,13 @@ std::string LanguageCode(int index)
 
 std::string LanguageFileName(int index)
 {
-    return BesideOrInstalled(ProgramFileName(".x" + LanguageCode(index)));
+    return ProgramDataFile(fs::path(ProgramFileName(".x" + LanguageCode(index))).filename().string());
 }
 
 std::string HelpFileName(int index)
 {
-    fs::path withoutExtension = fs::path(ExecutablePath()).replace_extension();
-    return BesideOrInstalled(withoutExtension.string() + "-x" + LanguageCode(index) + ".hlp");
+    std::string name = fs::path(ExecutablePath()).stem().string();
+    return ProgramDataFile(name + "-x" + LanguageCode(index) + ".hlp");
 }
 
 void SetFormTranslator(TFormTranslator translator)

@@ -82,15 +82,42 @@ std::string ProgramFileName(const std::string& extension)
     return path.replace_extension(dotted).string();
 }
 
-std::string SettingsFilePath()
+std::string InstalledDataDir()
 {
-    std::string besideExecutable = ProgramFileName(".INI");
-    if (IsDirectoryWritable(ExecutableDir())) return besideExecutable;
+    fs::path prefix = fs::path(ExecutableDir()).parent_path().parent_path();
+    return WithTrailingSlash((prefix / "share" / "veltro").string());
+}
+
+bool IsInstalled()
+{
+    std::error_code error;
+    return fs::path(ExecutableDir()).parent_path().filename() == "bin" && fs::is_directory(InstalledDataDir(), error);
+}
+
+std::string ProgramDataFile(const std::string& name)
+{
+    std::string besideExecutable = ExecutableDir() + name;
+    std::error_code error;
+    if (fs::is_regular_file(besideExecutable, error)) return besideExecutable;
+    std::string installed = InstalledDataDir() + name;
+    if (fs::is_regular_file(installed, error)) return installed;
+    return besideExecutable;
+}
+
+std::string ProgramWritableDir()
+{
+    // An installed program shares its bin folder with others even where the user may write there (~/.local).
+    if (!IsInstalled() && IsDirectoryWritable(ExecutableDir())) return ExecutableDir();
     std::string dir = UserConfigDir();
     std::error_code error;
     // A failure shows later, when the first write reports the file it could not write.
     fs::create_directories(dir, error);
-    return dir + fs::path(besideExecutable).filename().string();
+    return dir;
+}
+
+std::string SettingsFilePath()
+{
+    return ProgramWritableDir() + fs::path(ProgramFileName(".INI")).filename().string();
 }
 
 std::string UserConfigDir()

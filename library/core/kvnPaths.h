@@ -20,8 +20,21 @@ std::string ExecutableDir();
 // the executable has none.
 std::string ProgramFileName(const std::string& extension);
 
-// The settings file: "<name>.INI" beside the executable when that folder is writable, else in UserConfigDir(),
-// which is then created.
+// The installed data folder: <prefix>/share/veltro/ for an executable in <prefix>/bin/, ending in "/".
+std::string InstalledDataDir();
+
+// True when the program runs installed: from a folder "bin" beside which <prefix>/share/veltro/ exists.
+bool IsInstalled();
+
+// A data file of the program (language file, help text, template): the one beside the executable when it exists,
+// else the one in InstalledDataDir() when that exists, else the path beside the executable.
+std::string ProgramDataFile(const std::string& name);
+
+// The folder of the settings file and the error log: beside the executable when that folder is writable and the
+// program is not installed (portable use), else UserConfigDir(), which is then created.
+std::string ProgramWritableDir();
+
+// The settings file: "<name>.INI" in ProgramWritableDir().
 std::string SettingsFilePath();
 
 // The user's configuration folder of the program ($XDG_CONFIG_HOME/veltro/ or ~/.config/veltro/), ending in "/".

@@ -34,32 +34,6 @@ TDateTime LocalNow()
     return date + time;
 }
 
-// The language text with its "%d" and "%s" replaced by args in order and "%%" by "%". Language files are data, so
-// the text is never handed to printf: a stray conversion is copied as it stands.
-std::string FormatText(std::string_view format, std::initializer_list<std::string> args)
-{
-    std::string result;
-    auto next = args.begin();
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        char c = format[i];
-        if (c == '%' && i + 1 < format.size()) {
-            char kind = format[i + 1];
-            if (kind == '%') {
-                result += '%';
-                ++i;
-                continue;
-            }
-            if ((kind == 'd' || kind == 's') && next != args.end()) {
-                result += *next++;
-                ++i;
-                continue;
-            }
-        }
-        result += c;
-    }
-    return result;
-}
-
 int ClampToInt(long long value)
 {
     return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));

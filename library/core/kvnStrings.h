@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -88,5 +89,9 @@ std::vector<std::string> SplitLines(std::string_view text);
 // The text with every non-overlapping occurrence of search, left to right, replaced (case-sensitive); an empty
 // search text changes nothing.
 std::string ReplaceAll(std::string_view text, std::string_view search, std::string_view replacement);
+
+// The language text format with its "%d" and "%s" replaced by args in order and "%%" by "%"; other conversions
+// and those without an argument are copied as they stand.
+std::string FormatText(std::string_view format, std::initializer_list<std::string> args);
 
 } // namespace kvn

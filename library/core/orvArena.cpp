@@ -1,13 +1,31 @@
 #include "orvArena.h"
 
-#include <cstdint>
 #include <cstring>
+#include <new>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 namespace kvn {
 
 namespace {
 
-constexpr std::size_t kLargestBlock = 1024 * 1024;
+// Large blocks are aligned to and sized in huge pages, so that the memory of a big tree costs one page fault per
+// 2 MiB instead of one per 4 KiB.
+constexpr std::size_t kHugePage = 2 * 1024 * 1024;
+constexpr std::size_t kLargestBlock = kHugePage;
+
+std::byte* NewBlock(std::size_t size)
+{
+    bool huge = size >= kHugePage;
+    void* block = huge ? std::aligned_alloc(kHugePage, size) : std::malloc(size);
+    if (!block) throw std::bad_alloc();
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    if (huge) ::madvise(block, size, MADV_HUGEPAGE); // only a hint: without huge pages the block works as well
+#endif
+    return static_cast<std::byte*>(block);
+}
 
 } // namespace
 
@@ -18,26 +36,17 @@ void TOrvArena::AddBlock(std::size_t minimumSize)
         size *= 2;
     // Blocks grow so that a small file stays small and a large one needs few of them.
     if (fNextBlockSize < kLargestBlock) fNextBlockSize *= 2;
-    fBlocks.push_back(
-        std::unique_ptr<std::byte[]>(new std::byte[size])); // not zeroed: every byte is written before use
+    fBlocks.reserve(fBlocks.size() + 1);
+    fBlocks.emplace_back(NewBlock(size)); // not zeroed: every byte is written before use
     fNext = fBlocks.back().get();
     fEnd = fNext + size;
     fReserved += size;
 }
 
-void* TOrvArena::Allocate(std::size_t size, std::size_t alignment)
+void* TOrvArena::AllocateInNewBlock(std::size_t size, std::size_t alignment)
 {
-    auto align = [alignment](std::byte* p) {
-        auto address = reinterpret_cast<std::uintptr_t>(p);
-        return reinterpret_cast<std::byte*>((address + alignment - 1) & ~(alignment - 1));
-    };
-    std::byte* start = fNext ? align(fNext) : nullptr;
-    if (!start || start + size > fEnd) {
-        AddBlock(size + alignment);
-        start = align(fNext);
-    }
-    fNext = start + size;
-    return start;
+    AddBlock(size + alignment);
+    return Allocate(size, alignment);
 }
 
 std::string_view TOrvArena::StoreText(std::string_view text)

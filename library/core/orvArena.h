@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -17,7 +19,16 @@ public:
     TOrvArena& operator=(const TOrvArena&) = delete;
 
     // Uninitialised memory of the given size and alignment (a power of two), valid while the arena lives.
-    void* Allocate(std::size_t size, std::size_t alignment);
+    void* Allocate(std::size_t size, std::size_t alignment)
+    {
+        auto address = reinterpret_cast<std::uintptr_t>(fNext);
+        auto start = (address + alignment - 1) & ~(alignment - 1);
+        if (fNext && start + size <= reinterpret_cast<std::uintptr_t>(fEnd)) {
+            fNext = reinterpret_cast<std::byte*>(start + size);
+            return reinterpret_cast<std::byte*>(start);
+        }
+        return AllocateInNewBlock(size, alignment);
+    }
 
     // A copy of the text that lives as long as the arena; empty texts take no memory.
     std::string_view StoreText(std::string_view text);
@@ -26,9 +37,14 @@ public:
     std::size_t BytesReserved() const { return fReserved; }
 
 private:
+    struct TFree {
+        void operator()(std::byte* block) const { std::free(block); }
+    };
+
+    void* AllocateInNewBlock(std::size_t size, std::size_t alignment);
     void AddBlock(std::size_t minimumSize);
 
-    std::vector<std::unique_ptr<std::byte[]>> fBlocks;
+    std::vector<std::unique_ptr<std::byte, TFree>> fBlocks;
     std::byte* fNext = nullptr;
     std::byte* fEnd = nullptr;
     std::size_t fNextBlockSize = 16 * 1024;

@@ -7,6 +7,7 @@
 #include <new>
 #include <stdexcept>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace kvn {
@@ -30,14 +31,43 @@ constexpr std::array<std::string_view, otUnknown + 1> kTagNames = {
 constexpr std::array<std::string_view, ovaUnknown + 1> kAttributeNames = {"currency", "dis",  "id",
                                                                           "nation",   "type", "???"};
 
-// Open-addressing table from tag name to kind, built once; the reader looks up every tag name here.
+// A name of up to 16 bytes as two integers, zero-padded, so that comparing names costs two integer compares.
+struct TPackedName {
+    std::uint64_t Low = 0;
+    std::uint64_t High = 0;
+    bool operator==(const TPackedName&) const = default;
+};
+
+template <std::size_t Length>
+TPackedName PackFixed(const char* bytes)
+{
+    // Copies of a constant length compile to plain loads.
+    TPackedName packed;
+    std::memcpy(&packed.Low, bytes, std::min<std::size_t>(Length, 8));
+    if constexpr (Length > 8) std::memcpy(&packed.High, bytes + 8, Length - 8);
+    return packed;
+}
+
+template <std::size_t... Lengths>
+TPackedName PackName(std::string_view name, std::index_sequence<Lengths...>)
+{
+    TPackedName packed;
+    ((name.size() == Lengths + 1 ? (packed = PackFixed<Lengths + 1>(name.data()), true) : false) || ...);
+    return packed;
+}
+
+constexpr std::size_t kLongestPackedName = 16;
+
+// Open-addressing table from packed tag name to kind, built once; the reader looks up every tag name here.
 class TTagTable {
 public:
     TTagTable()
     {
         fSlots.fill(otUnknown);
         for (int kind = 0; kind < otUnknown; ++kind) {
-            std::size_t slot = Hash(kTagNames[kind]);
+            TPackedName name = Pack(kTagNames[kind]);
+            fNames[kind] = name;
+            std::size_t slot = Hash(name);
             while (fSlots[slot] != otUnknown)
                 slot = (slot + 1) % fSlots.size();
             fSlots[slot] = static_cast<TOrvTagKind>(kind);
@@ -46,22 +76,27 @@ public:
 
     TOrvTagKind Find(std::string_view name) const
     {
-        for (std::size_t slot = Hash(name);; slot = (slot + 1) % fSlots.size()) {
+        if (name.empty() || name.size() > kLongestPackedName) return otUnknown;
+        TPackedName packed = Pack(name);
+        for (std::size_t slot = Hash(packed);; slot = (slot + 1) % fSlots.size()) {
             TOrvTagKind kind = fSlots[slot];
-            if (kind == otUnknown || kTagNames[kind] == name) return kind;
+            if (kind == otUnknown || fNames[kind] == packed) return kind;
         }
     }
 
 private:
-    static std::size_t Hash(std::string_view name)
+    static TPackedName Pack(std::string_view name)
     {
-        std::size_t h = name.size();
-        for (char c : name)
-            h = h * 31 + static_cast<unsigned char>(c);
-        return h % 256;
+        return PackName(name, std::make_index_sequence<kLongestPackedName>());
+    }
+
+    static std::size_t Hash(const TPackedName& name)
+    {
+        return static_cast<std::size_t>((name.Low * 0x9E3779B97F4A7C15u + name.High * 0xC2B2AE3D27D4EB4Fu) >> 56);
     }
 
     std::array<TOrvTagKind, 256> fSlots{};
+    std::array<TPackedName, otUnknown> fNames{};
 };
 
 bool IsDigit(char c)

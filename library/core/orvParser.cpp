@@ -5,8 +5,14 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <filesystem>
+#include <limits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace kvn {
 
@@ -15,7 +21,7 @@ namespace {
 constexpr std::string_view kCurrentVersion = "01.02.0004";
 
 // Byte classes of the lexer's hot loops.
-enum : std::uint8_t { ccNameChar = 1, ccLetter = 2 };
+enum : std::uint8_t { ccNameChar = 1, ccLetter = 2, ccNeedsDecoding = 4 };
 
 constexpr std::array<std::uint8_t, 256> MakeCharClasses()
 {
@@ -28,6 +34,10 @@ constexpr std::array<std::uint8_t, 256> MakeCharClasses()
         table[c] = ccNameChar;
     table['$'] = ccNameChar;
     table['_'] = ccNameChar;
+    // Entity references and bytes outside ASCII (another character set, or invalid UTF-8) need a closer look.
+    table['&'] = ccNeedsDecoding;
+    for (int c = 0x80; c <= 0xFF; ++c)
+        table[c] = ccNeedsDecoding;
     return table;
 }
 
@@ -45,6 +55,63 @@ std::string_view TrimBlanks(std::string_view text)
     while (!text.empty() && IsBlank(text.back()))
         text.remove_suffix(1);
     return text;
+}
+
+// The first byte at or after the given one that is not a blank. Blanks are the bytes 1 to 32: the zero that ends
+// every window stops the scan. Reads up to 15 bytes past that zero.
+char* SkipBlankBytes(char* at)
+{
+#if defined(__SSE2__)
+    const __m128i one = _mm_set1_epi8(1);
+    const __m128i highestBlank = _mm_set1_epi8(' ' - 1);
+    for (;; at += 16) {
+        __m128i shifted = _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)), one);
+        __m128i blank = _mm_cmpeq_epi8(_mm_min_epu8(shifted, highestBlank), shifted);
+        unsigned others = ~static_cast<unsigned>(_mm_movemask_epi8(blank)) & 0xFFFFu;
+        if (others) return at + std::countr_zero(others);
+    }
+#else
+    while (static_cast<unsigned char>(*at - 1) < ' ')
+        ++at;
+    return at;
+#endif
+}
+
+// The first byte at or after the given one that cannot be part of a name (the window's zero is one of them).
+char* SkipNameBytes(char* at)
+{
+    while (kCharClasses[static_cast<unsigned char>(*at)] & ccNameChar)
+        ++at;
+    return at;
+}
+
+// Line feeds in [from, to). Reads up to 15 bytes past the end, which the block's slack allows.
+std::size_t CountLineFeeds(const char* from, const char* to)
+{
+#if defined(__SSE2__)
+    // 16 bytes that keep the first n lanes of a comparison, loaded from kKeepFirst + 16 - n.
+    alignas(16) static constexpr char kKeepFirst[32] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
+                                                        -1, -1, -1, -1, -1, 0,  0,  0,  0,  0,  0};
+    const __m128i lineFeed = _mm_set1_epi8('\n');
+    const __m128i zero = _mm_setzero_si128();
+    std::size_t count = 0;
+    while (from < to) {
+        // Byte counters overflow after 255 rounds, so they are summed up at least that often.
+        __m128i counters = zero;
+        for (int round = 0; round < 255 && from < to; ++round, from += 16) {
+            __m128i hits = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from)), lineFeed);
+            if (to - from < 16)
+                hits = _mm_and_si128(hits,
+                                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(kKeepFirst + 16 - (to - from))));
+            counters = _mm_sub_epi8(counters, hits);
+        }
+        __m128i sums = _mm_sad_epu8(counters, zero);
+        count += static_cast<std::size_t>(_mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4));
+    }
+    return count;
+#else
+    return static_cast<std::size_t>(std::count(from, to, '\n'));
+#endif
 }
 
 bool HasHighBytes(std::string_view text)
@@ -83,10 +150,13 @@ TOrvEncoding EncodingOfName(std::string_view name)
 
 } // namespace
 
-TOrvParser::TOrvParser(IOrvMessageReceiver& receiver) : fReceiver(receiver)
+std::int32_t OrvPositionNumber(std::int64_t lineNumber, std::int64_t startTagCount)
 {
-    fBuffer[0] = 0;
+    return static_cast<std::int32_t>(
+        std::min<std::int64_t>(std::max(lineNumber, startTagCount), std::numeric_limits<std::int32_t>::max()));
 }
+
+TOrvParser::TOrvParser(IOrvMessageReceiver& receiver) : fReceiver(receiver) {}
 
 TOrvParser::~TOrvParser()
 {
@@ -109,20 +179,23 @@ bool TOrvParser::OpenInput(const std::string& fileName)
         inputPath = fContainer->FilePath();
     }
 
+    // Only a regular file has an end: opening a named pipe or a device would block or never finish.
     std::error_code error;
-    if (!std::filesystem::is_directory(inputPath, error)) fFile = std::fopen(inputPath.c_str(), "rb");
+    if (std::filesystem::is_regular_file(inputPath, error)) fFile = std::fopen(inputPath.c_str(), "rb");
     if (!fFile) {
         fContainer.reset();
         fReceiver.AddMessage("Can not open file !", 0, false);
         return false;
     }
     fFileName = inputPath;
-    // A large stdio buffer keeps system calls rare; the lexer still sees the input through its own window.
-    std::setvbuf(fFile, nullptr, _IOFBF, 256 * 1024);
+    // The block is read straight from the file, not through a second buffer of stdio's.
+    std::setvbuf(fFile, nullptr, _IONBF, 0);
 
-    fPos = fEnd = fLineScan = fBuffer;
-    *fEnd = 0;
-    fInputEnded = fEndOfTokens = false;
+    // Zeroed, so that the vector loads past the end of the data read defined bytes.
+    if (!fBuffer) fBuffer = std::make_unique<char[]>(kReadSize + kSlack);
+    fPos = fEnd = fBlockEnd = fLineScan = fBuffer.get();
+    *fEnd = fSavedByte = 0;
+    fInputEnded = fEndOfTokens = fZeroByte = false;
     fLineNumber = fStartTagCount = 1;
     fState = lsBetweenTags;
     fTagKind = otUnknown;
@@ -163,27 +236,47 @@ void TOrvParser::DecideEncodingFromBytes()
 
 // --- Window ---
 
-bool TOrvParser::Refill()
+bool TOrvParser::ReadBlock()
 {
     if (fInputEnded || !fFile) return false;
     CountLines();
-    std::size_t unread = static_cast<std::size_t>(fEnd - fPos);
-    std::memmove(fBuffer, fPos, unread);
-    fPos = fLineScan = fBuffer;
-    fEnd = fBuffer + unread;
-    std::size_t got = std::fread(fEnd, 1, kWindowSize - unread, fFile);
-    char* fresh = fEnd;
-    fEnd += got;
-    *fEnd = 0;
+    // What the lexer has not consumed yet moves to the front; it is at most a few bytes of look-ahead.
+    std::size_t unread = static_cast<std::size_t>(fBlockEnd - fPos);
+    std::memmove(fBuffer.get(), fPos, unread);
+    fPos = fLineScan = fBuffer.get();
+    fEnd = fBlockEnd = fPos + unread;
+    std::size_t got = std::fread(fBlockEnd, 1, kReadSize - unread, fFile);
+    char* fresh = fBlockEnd;
+    fBlockEnd += got;
     if (got == 0) {
         fInputEnded = true;
     } else if (auto* zero = static_cast<char*>(std::memchr(fresh, 0, got))) {
-        // A zero byte ends the input.
-        fEnd = zero;
+        // A zero byte ends the input; the text cannot go on past it.
+        fBlockEnd = zero;
         fInputEnded = true;
+        fZeroByte = true;
     }
+    *fBlockEnd = 0;
+    fSavedByte = 0;
+    return fBlockEnd > fresh;
+}
+
+bool TOrvParser::Refill()
+{
+    *fEnd = fSavedByte;
+    char* previousEnd = fEnd;
+    if (fEnd == fBlockEnd) {
+        bool fresh = ReadBlock();
+        previousEnd = fEnd;
+        if (!fresh) return false;
+    }
+    // The next window is a view into the block: the byte after it is saved and replaced by the zero that makes
+    // the lexer's loops stop without bounds checks.
+    fEnd = std::min(fPos + kWindowSize, fBlockEnd);
+    fSavedByte = *fEnd;
+    *fEnd = 0;
     if (fProgress) fProgress(Position());
-    return fEnd > fresh;
+    return fEnd > previousEnd;
 }
 
 int TOrvParser::PeekAt(std::size_t offset)
@@ -196,7 +289,7 @@ int TOrvParser::PeekAt(std::size_t offset)
 void TOrvParser::CountLines()
 {
     if (fPos > fLineScan) {
-        fLineNumber += static_cast<std::int32_t>(std::count(fLineScan, fPos, '\n'));
+        fLineNumber += static_cast<std::int64_t>(CountLineFeeds(fLineScan, fPos));
         fLineScan = fPos;
     }
 }
@@ -204,85 +297,88 @@ void TOrvParser::CountLines()
 std::int32_t TOrvParser::Position()
 {
     CountLines();
-    return std::max(fLineNumber, fStartTagCount);
+    return OrvPositionNumber(fLineNumber, fStartTagCount);
 }
 
 // --- Lexer ---
 
 void TOrvParser::SkipBlanks()
 {
+    // Most tokens follow the last one directly; the zero at the end of the window is no blank but needs a refill.
+    if (fPos < fEnd && static_cast<unsigned char>(*fPos - 1) >= ' ') return;
     for (;;) {
-        while (fPos < fEnd && IsBlank(*fPos))
-            ++fPos;
+        fPos = SkipBlankBytes(fPos);
         if (fPos < fEnd || !Refill()) return;
     }
 }
 
 TOrvParser::TTokenKind TOrvParser::NextToken()
 {
-    SkipBlanks();
-    if (fPos >= fEnd) {
-        fEndOfTokens = true;
-        return tkEnd;
-    }
-    char c = *fPos;
-    switch (fState) {
-    case lsBetweenTags:
-        if (c == '<') return ReadMarkup();
-        ReadText();
-        return tkText;
-    case lsInStartTag:
-        if (c == '/') {
-            ++fPos;
-            fToken.clear(); // "/>" closes the element just opened: the tag kind stays
-            fState = lsExpectEndTagClose;
-            return tkEndTag;
+    // Steps that produce no token are taken here at once: nobody acts on them.
+    for (;;) {
+        SkipBlanks();
+        if (fPos >= fEnd) {
+            fEndOfTokens = true;
+            return tkEnd;
         }
-        if (c == '<') {
-            if (PeekAt(1) == '!' && PeekAt(2) == '-' && PeekAt(3) == '-') {
-                fPos += 4;
-                ReadUntil("-->", nullptr);
-                return tkComment;
+        char c = *fPos;
+        switch (fState) {
+        case lsBetweenTags:
+            if (c == '<') return ReadMarkup();
+            ReadText();
+            return tkText;
+        case lsInStartTag:
+            if (c == '/') {
+                ++fPos;
+                fText = {}; // "/>" closes the element just opened: the tag kind stays
+                fState = lsExpectEndTagClose;
+                return tkEndTag;
+            }
+            if (c == '<') {
+                if (PeekAt(1) == '!' && PeekAt(2) == '-' && PeekAt(3) == '-') {
+                    fPos += 4;
+                    ReadUntil("-->", false);
+                    return tkComment;
+                }
+                ++fPos;
+                continue;
+            }
+            if (c == '>') {
+                ++fPos;
+                fState = lsBetweenTags;
+                fTagKind = otUnknown;
+                continue;
+            }
+            if (kCharClasses[static_cast<unsigned char>(c)] & ccLetter) {
+                ReadName();
+                fState = lsExpectEquals;
+                return tkAttributeName;
             }
             ++fPos;
-            return tkNone;
-        }
-        if (c == '>') {
-            ++fPos;
+            continue;
+        case lsExpectValue:
+            ReadQuotedValue();
+            fState = lsInStartTag;
+            return tkAttributeValue;
+        case lsExpectEquals:
+            fState = lsInStartTag;
+            if (c == '=') {
+                ++fPos;
+                fState = lsExpectValue;
+            } else {
+                Report("= expected !", Position(), false, osFaulty);
+            }
+            continue;
+        case lsExpectEndTagClose:
             fState = lsBetweenTags;
             fTagKind = otUnknown;
-            return tkNone;
+            if (c == '>')
+                ++fPos;
+            else
+                Report("> expected !", Position(), false, osFaulty);
+            continue;
         }
-        if (kCharClasses[static_cast<unsigned char>(c)] & ccLetter) {
-            ReadName(fToken);
-            fState = lsExpectEquals;
-            return tkAttributeName;
-        }
-        ++fPos;
-        return tkNone;
-    case lsExpectValue:
-        ReadQuotedValue();
-        fState = lsInStartTag;
-        return tkAttributeValue;
-    case lsExpectEquals:
-        fState = lsInStartTag;
-        if (c == '=') {
-            ++fPos;
-            fState = lsExpectValue;
-        } else {
-            Report("= expected !", Position(), false, osFaulty);
-        }
-        return tkNone;
-    case lsExpectEndTagClose:
-        fState = lsBetweenTags;
-        fTagKind = otUnknown;
-        if (c == '>')
-            ++fPos;
-        else
-            Report("> expected !", Position(), false, osFaulty);
-        return tkNone;
     }
-    return tkNone;
 }
 
 TOrvParser::TTokenKind TOrvParser::ReadMarkup()
@@ -292,104 +388,118 @@ TOrvParser::TTokenKind TOrvParser::ReadMarkup()
         if (PeekAt(2) == '-') {
             // "<!--" opens a comment; a lone "<!-" is read as one too.
             fPos += PeekAt(3) == '-' ? 4 : 3;
-            ReadUntil("-->", nullptr);
+            ReadUntil("-->", false);
             return tkComment;
         }
         fPos += 2;
-        ReadUntil(">", nullptr);
+        ReadUntil(">", false);
         return tkDeclaration;
     }
     if (next == '?') {
         fPos += 2;
-        ReadUntil("?>", &fToken);
+        ReadUntil("?>", true);
         return tkProcessingInstruction;
     }
     if (next == '/') {
         fPos += 2;
-        ReadName(fToken);
-        fTagKind = TagKindOf(fToken);
+        ReadName();
+        fTagKind = TagKindOf(fText);
         fState = lsExpectEndTagClose;
         return tkEndTag;
     }
     ++fPos;
-    ReadName(fToken);
-    fTagKind = TagKindOf(fToken);
+    ReadName();
+    fTagKind = TagKindOf(fText);
     fState = lsInStartTag;
     return tkStartTag;
 }
 
-void TOrvParser::ReadName(std::string& out)
+void TOrvParser::ReadName()
 {
-    out.clear();
-    for (;;) {
-        const char* start = fPos;
-        while (fPos < fEnd && (kCharClasses[static_cast<unsigned char>(*fPos)] & ccNameChar))
-            ++fPos;
-        out.append(start, static_cast<std::size_t>(fPos - start));
-        if (fPos < fEnd || !Refill()) return;
+    const char* start = fPos;
+    fPos = SkipNameBytes(fPos);
+    if (fPos < fEnd) {
+        fText = {start, static_cast<std::size_t>(fPos - start)};
+        return;
     }
+    // The name reaches the end of the window: it goes on in the next one.
+    fToken.assign(start, static_cast<std::size_t>(fPos - start));
+    while (fPos >= fEnd && Refill()) {
+        start = fPos;
+        fPos = SkipNameBytes(fPos);
+        fToken.append(start, static_cast<std::size_t>(fPos - start));
+    }
+    fText = fToken;
 }
 
 void TOrvParser::ReadText()
 {
-    fToken.clear();
-    for (;;) {
-        auto* open = static_cast<char*>(std::memchr(fPos, '<', static_cast<std::size_t>(fEnd - fPos)));
-        if (open) {
-            fToken.append(fPos, static_cast<std::size_t>(open - fPos));
-            fPos = open;
-            break;
-        }
-        // No markup in the rest of the window: the text goes on in the next one.
-        fToken.append(fPos, static_cast<std::size_t>(fEnd - fPos));
-        fPos = fEnd;
-        if (!Refill()) break;
+    auto* open = static_cast<char*>(std::memchr(fPos, '<', static_cast<std::size_t>(fEnd - fPos)));
+    if (open) {
+        fText = TrimBlanks({fPos, static_cast<std::size_t>(open - fPos)});
+        fPos = open;
+        return;
     }
-    std::string_view trimmed = TrimBlanks(fToken);
-    if (trimmed.size() != fToken.size()) fToken = std::string(trimmed);
+    // No markup in the rest of the window: the text goes on in the next one.
+    fToken.assign(fPos, static_cast<std::size_t>(fEnd - fPos));
+    fPos = fEnd;
+    while (Refill()) {
+        open = static_cast<char*>(std::memchr(fPos, '<', static_cast<std::size_t>(fEnd - fPos)));
+        char* stop = open ? open : fEnd;
+        fToken.append(fPos, static_cast<std::size_t>(stop - fPos));
+        fPos = stop;
+        if (open) break;
+    }
+    fText = TrimBlanks(fToken);
 }
 
-void TOrvParser::ReadUntil(std::string_view terminator, std::string* out)
+void TOrvParser::ReadUntil(std::string_view terminator, bool keepText)
 {
-    if (out) out->clear();
+    if (keepText) fToken.clear();
     for (;;) {
         std::string_view window(fPos, static_cast<std::size_t>(fEnd - fPos));
         std::size_t hit = window.find(terminator);
         if (hit != std::string_view::npos) {
-            if (out) out->append(window.substr(0, hit));
+            if (keepText) fToken.append(window.substr(0, hit));
             fPos += hit + terminator.size();
-            return;
+            break;
         }
         // Keep a possible beginning of the terminator for the next window.
         std::size_t keep = std::min(window.size(), terminator.size() - 1);
-        if (out) out->append(window.substr(0, window.size() - keep));
+        if (keepText) fToken.append(window.substr(0, window.size() - keep));
         fPos = fEnd - keep;
         if (!Refill()) {
-            if (out) out->append(fPos, static_cast<std::size_t>(fEnd - fPos));
+            if (keepText) fToken.append(fPos, static_cast<std::size_t>(fEnd - fPos));
             fPos = fEnd;
-            return;
+            break;
         }
     }
+    fText = keepText ? std::string_view(fToken) : std::string_view();
 }
 
 void TOrvParser::ReadQuotedValue()
 {
-    fToken.clear();
+    fText = {};
     char quote = *fPos;
     if (quote != '"' && quote != '\'') {
         Report("Quote \" expected !", Position(), false, osFaulty);
         return;
     }
     ++fPos;
+    auto* close = static_cast<char*>(std::memchr(fPos, quote, static_cast<std::size_t>(fEnd - fPos)));
+    if (close) {
+        fText = {fPos, static_cast<std::size_t>(close - fPos)};
+        fPos = close + 1;
+        return;
+    }
+    fToken.clear();
     for (;;) {
-        auto* close = static_cast<char*>(std::memchr(fPos, quote, static_cast<std::size_t>(fEnd - fPos)));
-        if (close) {
-            fToken.append(fPos, static_cast<std::size_t>(close - fPos));
-            fPos = close + 1;
-            return;
-        }
-        fToken.append(fPos, static_cast<std::size_t>(fEnd - fPos));
-        fPos = fEnd;
+        close = static_cast<char*>(std::memchr(fPos, quote, static_cast<std::size_t>(fEnd - fPos)));
+        char* stop = close ? close : fEnd;
+        fToken.append(fPos, static_cast<std::size_t>(stop - fPos));
+        fText = fToken;
+        fPos = close ? close + 1 : fEnd;
+        if (close) return;
         if (!Refill()) {
             Report("Quote \" expected !", Position(), false, osFaulty);
             return;
@@ -401,6 +511,10 @@ void TOrvParser::ReadQuotedValue()
 
 std::string_view TOrvParser::DecodeValue(std::string_view raw)
 {
+    // Most texts are plain ASCII: one pass over the table tells.
+    if (std::none_of(raw.begin(), raw.end(),
+                     [](char c) { return kCharClasses[static_cast<unsigned char>(c)] & ccNeedsDecoding; }))
+        return raw;
     std::string_view text = raw;
     if (HasHighBytes(raw) && (fEncoding == TOrvEncoding::Windows1252 || !IsValidUtf8(raw))) {
         fConverted = Cp1252ToUtf8(raw);
@@ -492,6 +606,13 @@ void TOrvParser::Pop()
     // the tree's arena.
 }
 
+void TOrvParser::ReportUnfinishedInput()
+{
+    // Open elements at the end mean the file was cut short (or a zero byte cut it): what is missing is unknown.
+    if (fStack.empty()) return;
+    Report(fZeroByte ? "Unexpected zero byte !" : "Unexpected end of file !", Position(), false, osFaulty);
+}
+
 void TOrvParser::CloseOpenElements()
 {
     while (!fStack.empty())
@@ -507,7 +628,7 @@ std::unique_ptr<TOrvTree> TOrvParser::Parse(const std::string& fileName, const T
     TTokenKind token;
     for (;;) {
         token = NextToken();
-        if (token == tkProcessingInstruction && fEncoding == TOrvEncoding::Undecided) TakeDeclaration(fToken);
+        if (token == tkProcessingInstruction && fEncoding == TOrvEncoding::Undecided) TakeDeclaration(fText);
         if (token != tkNone && token != tkComment && token != tkProcessingInstruction) break;
     }
     if (token != tkStartTag || fTagKind != otORVIDA) {
@@ -531,7 +652,7 @@ std::unique_ptr<TOrvTree> TOrvParser::Parse(const std::string& fileName, const T
             break;
         case tkText:
             if (TOrvDataElement* data = fStack.back()->AsData())
-                data->AssignStoredText(fTree->StoreText(DecodeValue(fToken)));
+                data->AssignStoredText(fTree->StoreText(DecodeValue(fText)));
             else
                 Report("Unexpected Data !", Position(), true, osFaultInside);
             break;
@@ -545,7 +666,7 @@ std::unique_ptr<TOrvTree> TOrvParser::Parse(const std::string& fileName, const T
             token = HandleAttribute();
             break;
         case tkAttributeValue:
-            Report("Unexpected value \"" + std::string(DecodeValue(fToken)) + "\" !", Position(), false, osFaulty);
+            Report("Unexpected value \"" + std::string(DecodeValue(fText)) + "\" !", Position(), false, osFaulty);
             break;
         default:
             break;
@@ -553,6 +674,7 @@ std::unique_ptr<TOrvTree> TOrvParser::Parse(const std::string& fileName, const T
         if (token == tkEnd || fEndOfTokens) break;
     }
 
+    ReportUnfinishedInput();
     CloseOpenElements();
     CheckVersion();
     CloseInput();
@@ -565,9 +687,9 @@ void TOrvParser::HandleStartTag()
     TOrvAbstractElement* top = fStack.back();
     std::int32_t position = Position();
     if (const TOrvCollection* collection = top->AsCollection(); collection && fTagKind != collection->ItemKind())
-        Report("Unallowed tag in collection: " + fToken + " !", position, false, osFaultInside);
+        Report("Unallowed tag in collection: " + std::string(fText) + " !", position, false, osFaultInside);
     if (fTagKind == otUnknown) {
-        Report("Unknown Tag: " + fToken + " !", position, true, osFaultInside);
+        Report("Unknown Tag: " + std::string(fText) + " !", position, true, osFaultInside);
         SkipUnknownElement();
         return;
     }
@@ -590,12 +712,12 @@ void TOrvParser::HandleEndTag()
     if (!fStack.empty() && fStack.back()->Kind() == fTagKind)
         Pop();
     else
-        Report("Unexpected tag: /" + fToken + " !", Position(), false, osFaultInside);
+        Report("Unexpected tag: /" + std::string(fText) + " !", Position(), false, osFaultInside);
 }
 
 TOrvParser::TTokenKind TOrvParser::HandleAttribute()
 {
-    TOrvAttribute attribute = AttributeOf(AsciiLower(fToken));
+    TOrvAttribute attribute = AttributeOf(AsciiLower(fText));
     TTokenKind token;
     do
         token = NextToken();
@@ -604,7 +726,7 @@ TOrvParser::TTokenKind TOrvParser::HandleAttribute()
         Report("Value expected !", Position(), false, osFaulty);
         return token;
     }
-    std::string_view value = DecodeValue(fToken);
+    std::string_view value = DecodeValue(fText);
     TOrvAbstractElement* top = fStack.back();
     top->SetAttribute(attribute, value);
     if (attribute == ovaID)
@@ -614,7 +736,7 @@ TOrvParser::TTokenKind TOrvParser::HandleAttribute()
 
 void TOrvParser::SkipUnknownElement()
 {
-    const std::string skipped = AsciiUpper(fToken);
+    const std::string skipped = AsciiUpper(fText);
     std::string lastStartTag = skipped;
     int depth = 1;
     while (depth > 0) {
@@ -622,11 +744,11 @@ void TOrvParser::SkipUnknownElement()
         if (token == tkEnd) return;
         if (token == tkStartTag) {
             ++fStartTagCount;
-            lastStartTag = AsciiUpper(fToken);
+            lastStartTag = AsciiUpper(fText);
             if (lastStartTag == skipped) ++depth;
         } else if (token == tkEndTag) {
             // "/>" closes only the start tag just read, so it counts only when that tag had the skipped name.
-            const std::string& closed = fToken.empty() ? lastStartTag : AsciiUpper(fToken);
+            const std::string& closed = fText.empty() ? lastStartTag : AsciiUpper(fText);
             if (closed == skipped) --depth;
         }
     }

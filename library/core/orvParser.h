@@ -22,6 +22,10 @@ public:
     virtual void AddMessage(const std::string& text, std::int32_t position, bool warning) = 0;
 };
 
+// The position number of messages and elements: the larger of line number and start-tag count, clamped to the
+// largest 32-bit number for files of more than 2^31 lines or tags.
+std::int32_t OrvPositionNumber(std::int64_t lineNumber, std::int64_t startTagCount);
+
 // Character set of a file's text, decided from its declaration or its bytes.
 enum class TOrvEncoding : std::uint8_t { Undecided, Utf8, Windows1252 };
 
@@ -47,6 +51,9 @@ public:
 
     // Bytes of the window through which the input is read.
     static constexpr std::size_t kWindowSize = 4096;
+    // Bytes asked of the file at a time; the windows are views into this block, so the system sees few reads
+    // and the text of a token rarely has to be copied.
+    static constexpr std::size_t kReadSize = 256 * 1024;
 
 private:
     enum TTokenKind : std::uint8_t {
@@ -68,6 +75,7 @@ private:
     void DecideEncodingFromBytes();
 
     // Window handling.
+    bool ReadBlock();
     bool Refill();
     int PeekAt(std::size_t offset);
     void CountLines();
@@ -76,9 +84,9 @@ private:
     // Lexer.
     TTokenKind NextToken();
     TTokenKind ReadMarkup();
-    void ReadName(std::string& out);
+    void ReadName();
     void ReadText();
-    void ReadUntil(std::string_view terminator, std::string* out);
+    void ReadUntil(std::string_view terminator, bool keepText);
     void ReadQuotedValue();
     void SkipBlanks();
 
@@ -91,6 +99,7 @@ private:
     void SkipUnknownElement();
     void Push(TOrvAbstractElement* element);
     void Pop();
+    void ReportUnfinishedInput();
     void CloseOpenElements();
     void CheckVersion();
     std::string_view DecodeValue(std::string_view raw);
@@ -105,19 +114,27 @@ private:
     bool fScrambled = false;
     bool fInputEnded = false;  // the file is read to its end (or a zero byte ended it)
     bool fEndOfTokens = false; // the lexer has delivered the end of input
+    bool fZeroByte = false;    // a zero byte ended the input
     std::unique_ptr<TKvnContainerExtraction> fContainer;
 
-    // The window: data in fBuffer[0, fEnd), a zero byte at fEnd; fPos is the reading position.
-    char fBuffer[kWindowSize + 1];
-    char* fPos = fBuffer;
-    char* fEnd = fBuffer;
-    char* fLineScan = fBuffer; // line feeds before this point are counted
-    std::int32_t fLineNumber = 1;
-    std::int32_t fStartTagCount = 1;
+    // Bytes after the block that vector loads may touch.
+    static constexpr std::size_t kSlack = 64;
+
+    // The block: bytes in [fBuffer, fBlockEnd), zero at fBlockEnd. The window: [fPos, fEnd), where the byte at
+    // fEnd is replaced by a zero (the original in fSavedByte) so that the lexer's loops stop there.
+    std::unique_ptr<char[]> fBuffer;
+    char* fPos = nullptr;
+    char* fEnd = nullptr;
+    char* fBlockEnd = nullptr;
+    char fSavedByte = 0;
+    char* fLineScan = nullptr; // line feeds before this point are counted
+    std::int64_t fLineNumber = 1;
+    std::int64_t fStartTagCount = 1;
 
     TLexerState fState = lsBetweenTags;
     TOrvTagKind fTagKind = otUnknown;
-    std::string fToken;        // text of the last token, as read
+    std::string_view fText;    // text of the last token, in the block or in fToken
+    std::string fToken;        // text of a token that spans windows
     std::string fConverted;    // scratch for character-set conversion
     std::string fUnescaped;    // scratch for entity decoding
     std::string fLastStartTag; // name of the last start tag read, for skipping unknown elements

@@ -1,5 +1,7 @@
 #include "kvnAccelerator.h"
 
+#include "kvnForm.h"
+
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QDialog>
@@ -52,9 +54,12 @@ bool IsScopeContainer(const QWidget* widget, const QWidget& window)
     return widget == &window || TabWidgetOfPage(*widget) != nullptr || IsNotebookPage(widget);
 }
 
-bool IsDefaultOrCancel(const QPushButton& button)
+// The button that Enter presses, and the one that closes the window without its choices: a translator's
+// accelerator on them would only duplicate Enter and Escape.
+bool IsDefaultOrCancel(const QPushButton& button, const QWidget& window)
 {
-    if (button.isDefault() || button.property("cancel").toBool()) return true;
+    if (button.isDefault()) return true;
+    if (const TKvnForm* form = FindForm(window); form != nullptr && form->EscapeButton() == &button) return true;
     // A button box makes its accept button the default button when the dialog is shown.
     if (auto* box = qobject_cast<QDialogButtonBox*>(button.parentWidget())) {
         QDialogButtonBox::ButtonRole role = box->buttonRole(const_cast<QPushButton*>(&button));
@@ -264,7 +269,7 @@ void AssignAccelerators(QWidget& window, const TKvnCharSet& excluded)
             for (int i = 0; i < stack->count(); ++i)
                 scope->AddChild(stack->widget(i));
         } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
-            if (!IsDefaultOrCancel(*button)) scope->AddItem(widget, -1, cpButton, button->text());
+            if (!IsDefaultOrCancel(*button, window)) scope->AddItem(widget, -1, cpButton, button->text());
         } else if (auto* label = qobject_cast<QLabel*>(widget)) {
             if (label->buddy() != nullptr && IsPlainLabel(*label)) scope->AddItem(widget, -1, cpLabel, label->text());
         } else if (auto* check = qobject_cast<QCheckBox*>(widget)) {

@@ -107,7 +107,7 @@ private:
 // Assigns accelerators to the window's tab pages, push buttons (not the default or cancel button), labels with a
 // buddy, check boxes, radio buttons and IKvnAcceleratorItems controls; the characters of excluded and those that
 // the top-level menus of the window's menu bar already hold are not used. A push button counts as the cancel button
-// when its property "cancel" is true or it has the reject role of a button box.
+// when it is the escape button of the window's base form or has the reject role of a button box.
 void AssignAccelerators(QWidget& window, const TKvnCharSet& excluded = {});
 
 // The tab widget of which the widget is a page, or nullptr.

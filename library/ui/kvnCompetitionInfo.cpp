@@ -71,6 +71,7 @@ TKvnFCompetitionInfo::TKvnFCompetitionInfo(QWidget* parent)
     : TKvnFormDialog(parent), fUi(std::make_unique<Ui::TKvnFCompetitionInfo>())
 {
     fUi->setupUi(this);
+    Form().SetEscapeButton(fUi->btnClose);
     Form().FormLoaded();
     QPalette link = fUi->edInternet->palette();
     link.setColor(QPalette::WindowText, Qt::blue);

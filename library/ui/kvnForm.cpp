@@ -7,20 +7,25 @@
 #include "kvnMessages.h"
 #include "kvnStrings.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCursor>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QRadioButton>
 #include <QScreen>
 #include <QShortcut>
 #include <QSpinBox>
+#include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 #include <cstdlib>
@@ -355,6 +360,15 @@ bool TKvnForm::eventFilter(QObject* watched, QEvent* event)
         case QEvent::Resize:
             if (fLoaded && fWindow.isVisible()) KeepOnScreen();
             break;
+        case QEvent::KeyPress: {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier && fEscapeButton != nullptr &&
+                fEscapeButton->isVisible() && fEscapeButton->isEnabled()) {
+                fEscapeButton->click();
+                return true;
+            }
+            break;
+        }
         default:
             break;
         }
@@ -406,6 +420,81 @@ void InstallFormTranslator()
 void SetHelpHandler(THelpHandler handler)
 {
     HelpHandler() = std::move(handler);
+}
+
+namespace {
+
+// Waits for the first expose of a window, on which it paints itself, and then queues the call.
+class TExposeWatcher : public QObject {
+public:
+    TExposeWatcher(QWindow& handle, QWidget& window, std::function<void()> call)
+        : QObject(&handle), fWindow(&window), fCall(std::move(call))
+    {
+        handle.installEventFilter(this);
+        // A window that the desktop never shows (started minimised) must not keep its question for ever.
+        QTimer::singleShot(kLongestWait, this, [this] { Queue(); });
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) Queue();
+        return false;
+    }
+
+private:
+    static constexpr int kLongestWait = 3000; // milliseconds
+
+    void Queue()
+    {
+        if (fQueued) return;
+        fQueued = true;
+        // Queued, so that it runs after the paint that the expose brings.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (fWindow) fCall();
+                deleteLater();
+            },
+            Qt::QueuedConnection);
+    }
+
+    QPointer<QWidget> fWindow;
+    std::function<void()> fCall;
+    bool fQueued = false;
+};
+
+} // namespace
+
+void CallWhenOnScreen(QWidget& window, std::function<void()> call)
+{
+    QWindow* handle = window.window()->windowHandle();
+    if (handle != nullptr && !handle->isExposed()) {
+        new TExposeWatcher(*handle, window, std::move(call));
+        return;
+    }
+    QPointer<QWidget> target(&window);
+    QMetaObject::invokeMethod(
+        &window,
+        [target, call = std::move(call)] {
+            if (target) call();
+        },
+        Qt::QueuedConnection);
+}
+
+QWidget* MainWindow()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (qobject_cast<QMainWindow*>(widget) != nullptr && widget->isVisible()) return widget;
+    return nullptr;
+}
+
+void BringBackWindow(QWidget* window, const QWidget* except)
+{
+    QWidget* front = window != nullptr && window->isVisible() ? window : MainWindow();
+    if (front == nullptr || front == except) return;
+    front->raise();
+    front->activateWindow();
 }
 
 void PushCursor(const QCursor& cursor)

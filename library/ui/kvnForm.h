@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+class QAbstractButton;
 class QCursor;
 
 // The base form: what every window of the program gets without code of its own. Its placement is restored from
@@ -93,6 +94,10 @@ public:
     // Assign accelerators when loaded and after every re-translation (default true).
     bool AutoAccelerators() const { return fAutoAccelerators; }
     void SetAutoAccelerators(bool value) { fAutoAccelerators = value; }
+    // The button that closes the window without taking its choices: Escape clicks it, and it gets no accelerator
+    // (default none; set it before FormLoaded).
+    QAbstractButton* EscapeButton() const { return fEscapeButton; }
+    void SetEscapeButton(QAbstractButton* button) { fEscapeButton = button; }
     // Topic handed to the help handler by F1; 0 asks for the help contents.
     int HelpContext() const { return fHelpContext; }
     void SetHelpContext(int value) { fHelpContext = value; }
@@ -141,6 +146,7 @@ private:
     bool fSnapAtScreenBorder = true;
     bool fAutoAccelerators = true;
     int fHelpContext = 0;
+    QAbstractButton* fEscapeButton = nullptr; // a child of the window
     bool fLoaded = false;
     bool fKeeping = false;
     QPoint fDefaultPosition;
@@ -190,6 +196,16 @@ using THelpHandler = std::function<void(QWidget& window, int helpContext)>;
 
 // Installs the handler of help requests (nullptr for none: F1 then does nothing).
 void SetHelpHandler(THelpHandler handler);
+
+// Runs call from the event loop once the window is on screen and has painted itself, so that a question it asks
+// appears over a window the user can already see.
+void CallWhenOnScreen(QWidget& window, std::function<void()> call);
+
+// The program's main window: the first visible top-level main window, or nullptr.
+QWidget* MainWindow();
+
+// Brings window to the front when it still exists and is visible, else the main window; nothing when that is except.
+void BringBackWindow(QWidget* window, const QWidget* except = nullptr);
 
 // Puts the current mouse cursor on a stack and shows the given one until PopCursor.
 void PushCursor(const QCursor& cursor);

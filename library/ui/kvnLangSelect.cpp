@@ -11,11 +11,14 @@
 #include <QCollator>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QStyledItemDelegate>
+#include <QTextDocument>
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -38,6 +41,8 @@ constexpr int kItemHeight = 13;
 constexpr int kTextIndent = 21;
 constexpr int kHelpListWidth = 550;
 constexpr int kNoHelpListWidth = 370;
+// Design height of the note, which the dialog's height and its buttons' position assume.
+constexpr int kNoteHeight = 31;
 
 // Item value: the language index.
 constexpr int kLanguageRole = Qt::UserRole;
@@ -144,10 +149,11 @@ TkvnFLangSelect::TkvnFLangSelect(QWidget* parent) : TKvnFormDialog(parent), fUi(
 {
     fUi->setupUi(this);
     Form().SetAutoSave(false);
+    Form().SetEscapeButton(fUi->btnCancel);
     Form().FormLoaded();
     // A fixed border with a caption but without system buttons.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
-    setFixedSize(size());
+    FitNote();
 
     for (int i = 0; i < kAutoLanguage; ++i)
         fLangImages.append(LanguageFlag(i));
@@ -191,6 +197,23 @@ void TkvnFLangSelect::FillLists()
     SelectLanguage(*fUi->lbxLanguage, language.ScreenLanguage());
     SelectLanguage(*fUi->lbxPrnLanguage, language.PrintLanguage());
     SelectLanguage(*fUi->lbxHlpLanguage, language.HelpLanguage());
+}
+
+void TkvnFLangSelect::FitNote()
+{
+    // The design's height was made for another platform's font: the note grows to its wrapped text, and the
+    // buttons and the dialog's bottom move down with it.
+    QPlainTextEdit& note = *fUi->Memo1;
+    QTextDocument text;
+    text.setDefaultFont(note.font());
+    text.setDocumentMargin(note.document()->documentMargin());
+    text.setPlainText(note.toPlainText());
+    text.setTextWidth(note.width() - 2 * note.frameWidth());
+    int needed = static_cast<int>(std::ceil(text.size().height())) + 2 * note.frameWidth() + 1;
+    int growth = std::max(needed - kNoteHeight, 0);
+    note.setFixedHeight(kNoteHeight + growth);
+    fUi->PnlButtons->move(fUi->PnlButtons->x(), fUi->PnlButtons->y() + growth);
+    setFixedSize(width(), height() + growth);
 }
 
 void TkvnFLangSelect::ShowHelpList(bool withHelpList)

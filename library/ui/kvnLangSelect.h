@@ -52,6 +52,8 @@ public:
 
 private:
     void FillLists();
+    // Makes the note as tall as its wrapped text; the buttons and the dialog's height follow.
+    void FitNote();
 
     std::unique_ptr<Ui::TkvnFLangSelect> fUi;
     QList<QPixmap> fLangImages;

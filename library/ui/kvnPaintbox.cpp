@@ -7,7 +7,6 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPen>
 #include <QResizeEvent>
 #include <QScrollBar>
@@ -29,10 +28,6 @@ int ClampToInt(long long value)
     return static_cast<int>(
         std::clamp<long long>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
-
-// Drawing calls per recorded chunk: small enough that a repaint replays little more than the visible lines, large
-// enough that switching chunks costs nothing noticeable.
-constexpr int kChunkCalls = 256;
 
 // A rectangle from edges that may lie anywhere in the int range, kept small enough for QRect's own arithmetic.
 QRect SafeRect(long long left, long long top, long long right, long long bottom)
@@ -63,10 +58,12 @@ TkvnPaintBox::~TkvnPaintBox() = default;
 QPainter& TkvnPaintBox::DrawCanvas()
 {
     if (!m_canvas.isActive()) {
-        // A QPicture has no fixed surface, so a list of any length is recorded whole.
-        m_chunks.clear();
-        BeginChunk();
+        // A QPicture has no fixed surface, so direct drawing of any extent is kept whole.
+        m_statePicture = QPicture();
+        m_canvas.begin(&m_statePicture);
         m_canvas.setFont(font());
+        m_emptyPictureSize = m_statePicture.size();
+        m_ops.clear();
         m_extentWidth = 0;
         m_extentHeight = 0;
         m_drawnTexts.clear();
@@ -75,76 +72,133 @@ QPainter& TkvnPaintBox::DrawCanvas()
     return m_canvas;
 }
 
+int TkvnPaintBox::StyleIndex(const QFont& base, TTextFlags flags)
+{
+    if (m_styleBaseIndex < 0 || !(base == m_styleBase)) {
+        m_styleBase = base;
+        m_styleBaseIndex = -1;
+        for (std::size_t i = 0; i < m_styles.size(); i += 4) {
+            if (m_styles[i].Font == base) m_styleBaseIndex = static_cast<int>(i);
+        }
+        if (m_styleBaseIndex < 0) {
+            m_styleBaseIndex = static_cast<int>(m_styles.size());
+            for (int style = 0; style < 4; ++style) {
+                QFont styled = base;
+                styled.setBold((style & 1) != 0);
+                styled.setItalic((style & 2) != 0);
+                m_styles.push_back(TFontStyle{styled, QFontMetrics(styled, &m_statePicture), {}});
+            }
+        }
+    }
+    const int style = ((flags & tfBold) != 0 ? 1 : 0) + ((flags & tfItalic) != 0 ? 2 : 0);
+    return m_styleBaseIndex + style;
+}
+
+int TkvnPaintBox::TextWidth(TFontStyle& style, const QString& text)
+{
+    auto found = style.Widths.constFind(text);
+    if (found != style.Widths.cend()) return *found;
+    const int width = style.Metrics.horizontalAdvance(text);
+    style.Widths.insert(text, width);
+    return width;
+}
+
 void TkvnPaintBox::DrawText(int x, int y, int maxWidth, TTextFlags flags, const std::string& text)
 {
-    QPainter& canvas = BeginDrawingCall();
-    QFont styled = canvas.font();
-    styled.setBold((flags & tfBold) != 0);
-    styled.setItalic((flags & tfItalic) != 0);
-    canvas.setFont(styled);
+    QPainter& canvas = DrawCanvas();
+    // The base font is the canvas font without style, as the owner set it.
+    QFont base = canvas.font();
+    base.setBold(false);
+    base.setItalic(false);
+    // A style the owner put on the canvas font applies to this call only, as the flags do.
+    if (!(base == canvas.font())) canvas.setFont(base);
+    const int fontIndex = StyleIndex(base, flags);
+    TFontStyle& style = m_styles[static_cast<std::size_t>(fontIndex)];
 
     const QString qtext = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    const QFontMetrics metrics = canvas.fontMetrics();
-    const int natural = metrics.horizontalAdvance(qtext);
+    const int natural = TextWidth(style, qtext);
     const int width = maxWidth > 0 ? std::min(natural, maxWidth) : natural;
-    int height = metrics.height();
+    int height = style.Metrics.height();
 
     long long left = x;
     if ((flags & tfCenter) != 0) left -= width / 2;
     if ((flags & tfRight) != 0) left -= width;
     if ((flags & tfDecimal) != 0) {
         const qsizetype dot = qtext.indexOf(QLatin1Char('.'));
-        left -= dot >= 0 ? metrics.horizontalAdvance(qtext.left(dot + 1)) : metrics.horizontalAdvance(qtext.trimmed());
+        left -= dot >= 0 ? TextWidth(style, qtext.left(dot + 1)) : TextWidth(style, qtext.trimmed());
     }
     const int drawX = ClampToInt(left);
     const bool vertical = (flags & tfVertical) != 0;
+    const int drawnHeight = (flags & tfUnderline) != 0 ? height + 1 : height;
 
-    // Everything below is drawn in the text's own frame, so that a vertical text is clipped along its length and
-    // underlined under its letters, just like a horizontal one.
-    canvas.save();
-    canvas.translate(drawX, y);
-    if (vertical) canvas.rotate(-90); // reads bottom to top
-    if (maxWidth != 0) canvas.setClipRect(QRect(0, 0, width + 1, height + 1), Qt::IntersectClip);
-    // The brush is the text's background: the owner highlights a line by setting one.
-    if (canvas.brush().style() != Qt::NoBrush) canvas.fillRect(QRect(0, 0, natural, height), canvas.brush());
-    canvas.drawText(QPointF(0, metrics.ascent()), qtext);
-    if ((flags & tfUnderline) != 0) {
-        QPen pen = canvas.pen();
-        pen.setWidth(height / 15);
-        canvas.setPen(pen);
-        canvas.drawLine(0, height, width, height);
-        ++height;
-    }
-    canvas.restore();
-
-    styled.setBold(false);
-    styled.setItalic(false);
-    canvas.setFont(styled);
-
-    GrowExtent(left + width, static_cast<long long>(y) + height);
-    m_drawnTexts.push_back(TDrawnText{text, x, drawX, y, width, height, flags});
-
+    TDrawOp op;
+    op.IsText = true;
+    op.Pen = canvas.pen();
+    op.Brush = canvas.brush();
+    op.FontIndex = fontIndex;
+    op.Text = qtext;
+    op.Origin = QPoint(drawX, y);
+    op.Width = width;
+    op.Natural = natural;
+    op.Height = height;
+    op.Ascent = style.Metrics.ascent();
+    op.MaxWidth = maxWidth;
+    op.Flags = flags;
     // Overhangs of italic and bold glyphs reach a little beyond the advance width; a margin of one text height
     // covers them.
     const long long length = natural;
     const QRect reached = vertical ? SafeRect(left, static_cast<long long>(y) - length, left + height, y)
                                    : SafeRect(left, y, left + length, static_cast<long long>(y) + height);
-    EndDrawingCall(reached.adjusted(-height, -height, height, height));
+    op.Bounds = reached.adjusted(-height, -height, height, height);
+    m_ops.push_back(std::move(op));
+
+    GrowExtent(left + width, static_cast<long long>(y) + drawnHeight);
+    m_drawnTexts.push_back(TDrawnText{text, x, drawX, y, width, drawnHeight, flags});
+}
+
+void TkvnPaintBox::PaintOp(QPainter& painter, const TDrawOp& op) const
+{
+    if (!op.IsText) {
+        painter.setPen(op.Pen);
+        painter.drawLine(op.Line);
+        return;
+    }
+    // Everything below is drawn in the text's own frame, so that a vertical text is clipped along its length and
+    // underlined under its letters, just like a horizontal one.
+    painter.save();
+    painter.translate(op.Origin);
+    if ((op.Flags & tfVertical) != 0) painter.rotate(-90); // reads bottom to top
+    if (op.MaxWidth != 0) painter.setClipRect(QRect(0, 0, op.Width + 1, op.Height + 1), Qt::IntersectClip);
+    // The brush is the text's background: the owner highlights a line by setting one.
+    if (op.Brush.style() != Qt::NoBrush) painter.fillRect(QRect(0, 0, op.Natural, op.Height), op.Brush);
+    painter.setFont(m_styles[static_cast<std::size_t>(op.FontIndex)].Font);
+    painter.setPen(op.Pen);
+    painter.drawText(QPointF(0, op.Ascent), op.Text);
+    if ((op.Flags & tfUnderline) != 0) {
+        QPen pen = op.Pen;
+        pen.setWidth(op.Height / 15);
+        painter.setPen(pen);
+        painter.drawLine(0, op.Height, op.Width, op.Height);
+    }
+    painter.restore();
 }
 
 void TkvnPaintBox::DrawLine(int x1, int y1, int penWidth, int y2, int x2)
 {
-    QPainter& canvas = BeginDrawingCall();
+    QPainter& canvas = DrawCanvas();
     const int width = std::max(penWidth, 0);
     QPen pen = canvas.pen();
     pen.setWidth(width);
     canvas.setPen(pen);
-    canvas.drawLine(x1, y1, x2, y2);
     GrowExtent(std::max(x1, x2), std::max(y1, y2));
     m_drawnLines.push_back(TDrawnLine{x1, y1, x2, y2, penWidth});
+    TDrawOp op;
+    op.Pen = pen;
+    op.Line = QLine(x1, y1, x2, y2);
     const long long margin = width / 2 + 2;
-    EndDrawingCall(SafeRect(std::min(x1, x2) - margin, std::min(y1, y2) - margin, std::max(x1, x2) + margin,
-                            std::max(y1, y2) + margin));
+    op.Bounds = SafeRect(std::min(x1, x2) - margin, std::min(y1, y2) - margin, std::max(x1, x2) + margin,
+                         std::max(y1, y2) + margin);
+    m_ops.push_back(std::move(op));
 }
 
 void TkvnPaintBox::ShowDrawing()
@@ -153,21 +207,41 @@ void TkvnPaintBox::ShowDrawing()
     verticalScrollBar()->setValue(0);
     if (!m_canvas.isActive()) {
         m_shown.clear();
+        m_hasShownDirect = false;
         m_shownSize = QSize(1, 1);
     } else {
-        CloseChunk();
-        m_shown = std::move(m_chunks);
-        m_chunks.clear();
-        m_chunkPicture = QPicture();
+        const bool direct = m_statePicture.size() != m_emptyPictureSize;
+        m_canvas.end();
+        m_shown = std::move(m_ops);
+        m_ops.clear();
+        m_hasShownDirect = direct;
+        m_shownDirect = direct ? m_statePicture : QPicture();
+        m_statePicture = QPicture();
         m_shownSize = QSize(m_extentWidth, m_extentHeight);
     }
+    IndexShownOps();
     LayoutScrollBars();
     viewport()->update();
+}
+
+void TkvnPaintBox::IndexShownOps()
+{
+    m_shownByTop.resize(m_shown.size());
+    m_shownMaxHeight = 0;
+    for (std::size_t i = 0; i < m_shown.size(); ++i) {
+        m_shownByTop[i] = i;
+        m_shownMaxHeight = std::max(m_shownMaxHeight, m_shown[i].Bounds.height());
+    }
+    // Lists are drawn top to bottom, so this is nearly sorted already; stable keeps the drawing order of overlaps.
+    std::stable_sort(m_shownByTop.begin(), m_shownByTop.end(),
+                     [this](std::size_t a, std::size_t b) { return m_shown[a].Bounds.top() < m_shown[b].Bounds.top(); });
 }
 
 void TkvnPaintBox::Clear()
 {
     m_shown.clear();
+    m_hasShownDirect = false;
+    IndexShownOps();
     m_shownSize = QSize(0, 0);
     LayoutScrollBars();
     viewport()->update();
@@ -197,7 +271,7 @@ void TkvnPaintBox::AlignHeader(QWidget* header, int boxWidth)
 
 void TkvnPaintBox::paintEvent(QPaintEvent* event)
 {
-    if (m_shown.empty()) return;
+    if (m_shown.empty() && !m_hasShownDirect) return;
     const QSize scaled = ScaledShownSize();
     QPainter painter(viewport());
     painter.translate(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
@@ -205,9 +279,20 @@ void TkvnPaintBox::paintEvent(QPaintEvent* event)
     painter.setClipRect(QRect(QPoint(0, 0), scaled));
     painter.scale(m_scale / 100.0, m_scale / 100.0);
     const QRect exposed = painter.worldTransform().inverted().mapRect(QRectF(event->rect())).toAlignedRect();
-    for (const TChunk& chunk : m_shown) {
-        if (chunk.Unbounded || chunk.Bounds.intersects(exposed)) painter.drawPicture(0, 0, chunk.Picture);
+
+    // Only the calls whose top lies within the tallest call's height above the exposed area can reach into it.
+    const long long firstTop = static_cast<long long>(exposed.top()) - m_shownMaxHeight;
+    auto first = std::lower_bound(m_shownByTop.begin(), m_shownByTop.end(), firstTop,
+                                  [this](std::size_t index, long long top) { return m_shown[index].Bounds.top() < top; });
+    std::vector<std::size_t> visible;
+    for (auto it = first; it != m_shownByTop.end() && m_shown[*it].Bounds.top() <= exposed.bottom(); ++it) {
+        if (m_shown[*it].Bounds.intersects(exposed)) visible.push_back(*it);
     }
+    // Overlapping calls paint in the order they were drawn.
+    std::sort(visible.begin(), visible.end());
+    for (std::size_t index : visible)
+        PaintOp(painter, m_shown[index]);
+    if (m_hasShownDirect) painter.drawPicture(0, 0, m_shownDirect);
 }
 
 void TkvnPaintBox::resizeEvent(QResizeEvent* event)
@@ -279,75 +364,6 @@ void TkvnPaintBox::mousePressEvent(QMouseEvent* event)
     // Focus at once, so that the scroll keys work without a further click.
     setFocus(Qt::MouseFocusReason);
     QAbstractScrollArea::mousePressEvent(event);
-}
-
-QPainter& TkvnPaintBox::BeginDrawingCall()
-{
-    QPainter& canvas = DrawCanvas();
-    NoteDirectDrawing();
-    if (m_chunkCalls >= kChunkCalls) {
-        // The owner set font, pen and brush on this painter and expects them to stay; a new device resets them.
-        const QFont font = canvas.font();
-        const QPen pen = canvas.pen();
-        const QBrush brush = canvas.brush();
-        const QPointF brushOrigin = canvas.brushOrigin();
-        const QBrush background = canvas.background();
-        const Qt::BGMode backgroundMode = canvas.backgroundMode();
-        const qreal opacity = canvas.opacity();
-        const QPainter::CompositionMode composition = canvas.compositionMode();
-        const QPainter::RenderHints hints = canvas.renderHints();
-        const Qt::LayoutDirection direction = canvas.layoutDirection();
-        const QTransform transform = canvas.worldTransform();
-        const bool clipped = canvas.hasClipping();
-        const QPainterPath clip = clipped ? canvas.clipPath() : QPainterPath();
-
-        CloseChunk();
-        BeginChunk();
-
-        canvas.setFont(font);
-        canvas.setPen(pen);
-        canvas.setBrush(brush);
-        canvas.setBrushOrigin(brushOrigin);
-        canvas.setBackground(background);
-        canvas.setBackgroundMode(backgroundMode);
-        canvas.setOpacity(opacity);
-        canvas.setCompositionMode(composition);
-        canvas.setRenderHints(hints);
-        canvas.setLayoutDirection(direction);
-        canvas.setWorldTransform(transform);
-        if (clipped) canvas.setClipPath(clip);
-        m_chunkSize = m_chunkPicture.size();
-    }
-    return canvas;
-}
-
-void TkvnPaintBox::EndDrawingCall(const QRect& reached)
-{
-    m_chunkBounds |= reached;
-    m_chunkSize = m_chunkPicture.size();
-    ++m_chunkCalls;
-}
-
-void TkvnPaintBox::NoteDirectDrawing()
-{
-    if (m_chunkPicture.size() != m_chunkSize) m_chunkUnbounded = true;
-}
-
-void TkvnPaintBox::BeginChunk()
-{
-    m_chunkPicture = QPicture();
-    m_canvas.begin(&m_chunkPicture);
-    m_chunkBounds = QRect();
-    m_chunkUnbounded = false;
-    m_chunkCalls = 0;
-    m_chunkSize = m_chunkPicture.size();
-}
-
-void TkvnPaintBox::CloseChunk()
-{
-    NoteDirectDrawing();
-    m_canvas.end();
-    m_chunks.push_back(TChunk{m_chunkPicture, m_chunkBounds, m_chunkUnbounded});
 }
 
 QSize TkvnPaintBox::ScaledShownSize() const

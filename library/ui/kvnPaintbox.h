@@ -3,7 +3,12 @@
 #include "kvnTextFlags.h"
 
 #include <QAbstractScrollArea>
+#include <QFont>
+#include <QFontMetrics>
+#include <QHash>
+#include <QLine>
 #include <QPainter>
+#include <QPen>
 #include <QPicture>
 #include <QRect>
 #include <QSize>
@@ -122,38 +127,64 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    // A piece of the recording with the area that its drawing calls reach, so that painting replays only the
-    // pieces inside the exposed area. Drawing that the owner did directly on the canvas has no known area.
-    struct TChunk {
-        QPicture Picture;
+    // One recorded drawing call with everything needed to paint it again: the canvas state it was made with and the
+    // area it reaches, so that painting replays only the calls inside the exposed area.
+    struct TDrawOp {
         QRect Bounds;
-        bool Unbounded = false;
+        QPen Pen;
+        QBrush Brush;
+        int FontIndex = 0; // into m_styles
+        bool IsText = false;
+        // text
+        QString Text;
+        QPoint Origin; // top left of the text's frame
+        int Width = 0;
+        int Natural = 0;
+        int Height = 0;
+        int Ascent = 0;
+        int MaxWidth = 0;
+        TTextFlags Flags = 0;
+        // line
+        QLine Line;
+    };
+
+    // A font as the canvas had it with one of the four styles, its metrics and the widths measured in it.
+    struct TFontStyle {
+        QFont Font;
+        QFontMetrics Metrics;
+        QHash<QString, int> Widths;
     };
 
     QSize ScaledShownSize() const;
     void UpdateScrollRanges();
     void LayoutScrollBars();
     void GrowExtent(long long right, long long bottom);
-    QPainter& BeginDrawingCall();
-    void EndDrawingCall(const QRect& reached);
-    void NoteDirectDrawing();
-    void BeginChunk();
-    void CloseChunk();
+    int StyleIndex(const QFont& base, TTextFlags flags);
+    int TextWidth(TFontStyle& style, const QString& text);
+    void PaintOp(QPainter& painter, const TDrawOp& op) const;
+    void IndexShownOps();
 
     int m_scale = 100;
     int m_extentWidth = 0;
     int m_extentHeight = 0;
 
-    // The recording under construction; the painter is declared after its picture so that it ends first.
-    std::vector<TChunk> m_chunks;
-    QPicture m_chunkPicture;
-    QRect m_chunkBounds;
-    bool m_chunkUnbounded = false;
-    uint m_chunkSize = 0; // picture size after our own last call; growth beyond it is the owner's drawing
-    int m_chunkCalls = 0;
+    // The recording canvas only holds the owner's font, pen and brush; drawing calls go to m_ops. Anything the owner
+    // draws on it directly lands in its picture, which is shown whole.
+    QPicture m_statePicture;
+    uint m_emptyPictureSize = 0;
     QPainter m_canvas;
+    std::vector<TDrawOp> m_ops;
 
-    std::vector<TChunk> m_shown;
+    // Styled fonts met so far; widths are measured once per text and style, never again.
+    std::vector<TFontStyle> m_styles;
+    QFont m_styleBase;
+    int m_styleBaseIndex = -1; // first of the four styles of m_styleBase in m_styles
+
+    std::vector<TDrawOp> m_shown;
+    std::vector<std::size_t> m_shownByTop; // indexes of m_shown by the top of their bounds
+    int m_shownMaxHeight = 0;
+    QPicture m_shownDirect;
+    bool m_hasShownDirect = false;
     QSize m_shownSize{0, 0};
 
     std::vector<TDrawnText> m_drawnTexts;

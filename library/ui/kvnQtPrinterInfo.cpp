@@ -1,6 +1,7 @@
 #include "kvnQtPrinterInfo.h"
 
 #include <QPageSize>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QString>
 #include <QStringList>
@@ -18,9 +19,13 @@ std::string Utf8(const QString& text)
 
 } // namespace
 
+TKvnQtPrinterInfo::TKvnQtPrinterInfo() = default;
+
+TKvnQtPrinterInfo::~TKvnQtPrinterInfo() = default;
+
 bool TKvnQtPrinterInfo::HasPrinter() const
 {
-    return !QPrinterInfo::availablePrinterNames().isEmpty();
+    return PdfChosen() || !QPrinterInfo::availablePrinterNames().isEmpty();
 }
 
 QPrinterInfo TKvnQtPrinterInfo::Selected() const
@@ -38,17 +43,37 @@ QPrinterInfo TKvnQtPrinterInfo::Selected() const
 
 std::string TKvnQtPrinterInfo::SelectedPrinterName() const
 {
+    if (PdfChosen()) return kPdfPrinterName;
     QPrinterInfo printer = Selected();
     return printer.isNull() ? std::string() : Utf8(printer.printerName());
 }
 
 int TKvnQtPrinterInfo::SelectedPaperCode() const
 {
-    QPrinterInfo printer = Selected();
-    if (printer.isNull()) return 0;
-    // The default page size is the paper the printer's queue settings select, the nearest thing to its current
-    // document properties; an invalid size has the code 0.
-    return printer.defaultPageSize().windowsId();
+    const QPrinter* printer = SelectedPrinter();
+    // A new QPrinter takes the paper the printer's queue settings select, the nearest thing to its current document
+    // properties; an invalid size has the code 0.
+    return printer != nullptr ? printer->pageLayout().pageSize().windowsId() : 0;
+}
+
+QPrinter* TKvnQtPrinterInfo::SelectedPrinter() const
+{
+    std::string name = SelectedPrinterName();
+    if (name.empty()) {
+        fPrinter.reset();
+        fPrinterName.clear();
+        return nullptr;
+    }
+    if (!fPrinter || name != fPrinterName) {
+        if (PdfChosen()) {
+            fPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+            fPrinter->setOutputFormat(QPrinter::PdfFormat);
+        } else {
+            fPrinter = std::make_unique<QPrinter>(Selected(), QPrinter::HighResolution);
+        }
+        fPrinterName = name;
+    }
+    return fPrinter.get();
 }
 
 void TKvnQtPrinterInfo::SelectPrinter(std::string name)

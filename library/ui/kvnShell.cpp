@@ -5,6 +5,7 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSaveFile>
@@ -58,7 +59,15 @@ struct TExtension {
     const char* Suffix;
     const char* BaseType; // what the file is underneath, so that the desktop prefers our type over the base type
 };
-constexpr TExtension kExtensions[] = {{"ovf", "application/xml"}, {"ovz", "application/zip"}};
+// All container extensions, like the installed desktop entry, which a registered one of the same name hides.
+constexpr TExtension kExtensions[] = {{"ovf", "application/xml"},
+                                      {"ovz", "application/zip"},
+                                      {"ovb", "application/zip"},
+                                      {"kvt", "application/zip"},
+                                      {"twf", "application/zip"}};
+
+// The program icon's sizes in the resources, as the desktop's icon theme folders expect them.
+constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
 
 std::string MimeTypeName(const std::string& id, const TExtension& extension)
 {
@@ -113,6 +122,7 @@ std::string MimePackage(const std::string& id, const std::string& description)
         xml += "  <mime-type type=\"" + MimeTypeName(id, extension) + "\">\n";
         xml += "    <sub-class-of type=\"" + std::string(extension.BaseType) + "\"/>\n";
         xml += "    <comment>" + XmlEscape(description) + "</comment>\n";
+        xml += "    <icon name=\"" + id + "\"/>\n";
         xml += "    <glob pattern=\"*." + std::string(extension.Suffix) + "\"/>\n";
         xml += "  </mime-type>\n";
     }
@@ -133,6 +143,9 @@ std::string DesktopEntry(const std::string& id, const std::string& className, co
            "Exec=" +
            DesktopExecArgument(programPath) +
            " %f\n"
+           "Icon=" +
+           id +
+           "\n"
            "MimeType=" +
            mimeTypes +
            "\n"
@@ -152,6 +165,25 @@ bool WriteWholeFile(const QString& path, const std::string& content, std::string
         reason = "Cannot write " + ToUtf8(path) + ": " + ToUtf8(file.errorString());
         file.cancelWriting();
         return false;
+    }
+    return true;
+}
+
+// Copies the program icon from the resources into the user's icon theme folders under the name id.
+bool WriteIcons(const QString& dataDir, const QString& id, std::string& reason)
+{
+    for (int size : kIconSizes) {
+        QFile icon(QStringLiteral(":/icons/veltro-%1.png").arg(size));
+        if (!icon.open(QIODevice::ReadOnly)) {
+            reason = "The program icon is missing from the program's resources.";
+            return false;
+        }
+        QString folder = QStringLiteral("%1/icons/hicolor/%2x%2/apps").arg(dataDir).arg(size);
+        if (!QDir().mkpath(folder)) {
+            reason = "Cannot create the folder " + ToUtf8(folder) + ".";
+            return false;
+        }
+        if (!WriteWholeFile(folder + "/" + id + ".png", icon.readAll().toStdString(), reason)) return false;
     }
     return true;
 }
@@ -286,7 +318,8 @@ bool RegisterFileExtensions(const std::string& className, const std::string& pro
     const QString idText = FromUtf8(id);
     if (!WriteWholeFile(packageFolder + "/" + idText + ".xml", MimePackage(id, description), reason) ||
         !WriteWholeFile(applicationFolder + "/" + idText + ".desktop", DesktopEntry(id, className, programPath),
-                        reason))
+                        reason) ||
+        !WriteIcons(FromUtf8(dataDir), idText, reason))
         return false;
     if (!RunDatabaseTool("update-mime-database", mimeFolder, reason) ||
         !RunDatabaseTool("update-desktop-database", applicationFolder, reason))

@@ -27,10 +27,11 @@ bool OpenUrl(const std::string& url);
 // trailing "/"; empty when neither is known.
 std::string UserDataDir();
 
-// Makes the program the handler of ".ovf" and ".ovz" files for the current user: a MIME type for each extension in
-// <data>/mime/packages/<class>.xml and a desktop entry <data>/applications/<class>.desktop that starts programPath
-// with the file, then refreshes the desktop's databases when their tools are installed; false with a reason for
-// the user when anything fails. Nothing is written outside the user's data folder.
+// Makes the program the handler of ".ovf", ".ovz" and the other container files for the current user: a MIME type
+// for each extension in <data>/mime/packages/<class>.xml, a desktop entry <data>/applications/<class>.desktop that
+// starts programPath with the file, and the program icon in <data>/icons/hicolor/, all named after the lower-case
+// class; then refreshes the desktop's databases when their tools are installed; false with a reason for the user
+// when anything fails. Nothing is written outside the user's data folder.
 bool RegisterFileExtensions(const std::string& className, const std::string& programPath,
                             const std::string& description, std::string& reason);
 

@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QMainWindow>
 #include <QScreen>
 
 #include <algorithm>
@@ -27,15 +26,6 @@ constexpr int kAbortBottomOffset = 70;
 // The built-in wording of the abort question, for a program that runs without language files.
 constexpr const char* kAbortQuestion = "Wollen Sie den Vorgang wirklich abbrechen?";
 
-// The program's main window: the first visible top-level main window.
-QWidget* MainWindow()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (qobject_cast<QMainWindow*>(widget) != nullptr && widget->isVisible()) return widget;
-    }
-    return nullptr;
-}
-
 QString FromUtf8(const std::string& text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -49,6 +39,7 @@ TKvnStatusDlg::TKvnStatusDlg(QWidget* owner, int lineCount, bool withAbort)
     fUi->setupUi(this);
     // Its size follows the number of lines; a stored placement would only fight that.
     Form().SetAutoSave(false);
+    Form().SetEscapeButton(fUi->btnAbort);
     Form().FormLoaded();
     // A fixed border with a caption but without system buttons.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
@@ -86,11 +77,7 @@ TKvnStatusDlg::TKvnStatusDlg(QWidget* owner, int lineCount, bool withAbort)
 TKvnStatusDlg::~TKvnStatusDlg()
 {
     fStartingTimer.stop();
-    QWidget* front = fPreviousForm != nullptr && fPreviousForm->isVisible() ? fPreviousForm.data() : MainWindow();
-    if (front != nullptr && front != this) {
-        front->raise();
-        front->activateWindow();
-    }
+    BringBackWindow(fPreviousForm, this);
 }
 
 bool TKvnStatusDlg::Execute(TStatusJob job)

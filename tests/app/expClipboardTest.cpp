@@ -288,8 +288,8 @@ TEST(CopyCommand, ClipboardHoldsTheShownListAndTheCommandLinePrintsTheSame)
     QTreeWidgetItem* event = form.TrvEvents->topLevelItem(0)->child(0);
     form.TrvEvents->setCurrentItem(event);
     window.Events().ShowEventList(event);
-    ASSERT_TRUE(form.acCopy->isEnabled());
-    form.acCopy->trigger();
+    ASSERT_TRUE(form.actCopy->isEnabled());
+    form.actCopy->trigger();
     std::string copied = QGuiApplication::clipboard()->text().toStdString();
     EXPECT_EQ(copied, CopyEventList(event, window.Events(), window.Document(), {true, false}));
     EXPECT_EQ(RunVeltro("--copy event:2 '" + path + "' --splits --language us"), copied);
@@ -298,7 +298,7 @@ TEST(CopyCommand, ClipboardHoldsTheShownListAndTheCommandLinePrintsTheSame)
     QTreeWidgetItem* team = FindParticipantNodes(*form.trvClubs, "Team").at(0);
     form.trvClubs->setCurrentItem(team);
     window.Participants().FlushChange();
-    form.acCopy->trigger();
+    form.actCopy->trigger();
     copied = QGuiApplication::clipboard()->text().toStdString();
     EXPECT_EQ(copied.rfind("Team\r\n\t2\t", 0), 0u) << copied;
     EXPECT_EQ(RunVeltro("--language us --copy participant:Team '" + path + "'"), copied);

@@ -4,6 +4,7 @@
 #include "orvida.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,6 +43,7 @@ public:
     bool AskYesNo(const std::string&, const std::string& question) override
     {
         Questions.push_back(question);
+        if (WhenAsked) WhenAsked();
         return false;
     }
     bool ShowMessageBox(const std::string&, const std::string& text, bool warning, bool) override
@@ -51,6 +53,8 @@ public:
         return true;
     }
 
+    // Runs at every question, to look at the program while it asks.
+    std::function<void()> WhenAsked;
     std::vector<std::string> Questions;
     std::vector<std::string> Texts;
     std::vector<bool> Warnings;

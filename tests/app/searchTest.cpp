@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -82,7 +83,7 @@ protected:
     // Opens the search, then runs one find-next per call of Next.
     void Start(const std::string& text, bool down = true)
     {
-        Form().acSearch->trigger();
+        Form().actSearch->trigger();
         Dialog().SetFindText(text);
         Dialog().SetSearchDown(down);
     }
@@ -236,7 +237,7 @@ TEST_F(Search, ClosingForgetsTheLastHitAndOpeningStartsFromTheTop)
 
     // Opening deselects both trees and empties the lists; the direction is down again.
     Dialog().SetSearchDown(false);
-    Form().acSearch->trigger();
+    Form().actSearch->trigger();
     EXPECT_TRUE(Dialog().SearchDown());
     EXPECT_EQ(Form().TrvEvents->currentItem(), nullptr);
     EXPECT_TRUE(Form().hcEvents->isHidden());
@@ -308,4 +309,21 @@ TEST_F(Search, DialogPositionIsKeptInTheSettings)
     reopened.Search().Dialog().SetPosition(QPoint(-30000, -30000));
     reopened.Search().Dialog().show();
     EXPECT_NE(reopened.Search().Dialog().pos(), QPoint(-30000, -30000));
+}
+
+TEST_F(Search, TheDialogShowsTheTextsOfTheLanguageFile)
+{
+    auto texts = [this] {
+        return std::vector<std::string>{
+            Dialog().windowTitle().toStdString(), Dialog().findChild<QLabel*>("lblFindText")->text().toStdString(),
+            Dialog().BtnFindNext()->text().toStdString(), Dialog().BtnClose()->text().toStdString()};
+    };
+    Start("er");
+    EXPECT_EQ(texts(), (std::vector<std::string>{"Search", "Find &what:", "&Find next", "&Close"}));
+    Dialog().reject();
+    ASSERT_TRUE(GetLanguage().LoadLanguage(1, true));
+    EXPECT_EQ(texts(), (std::vector<std::string>{"Suchen", "Suchen &nach:", "&Weitersuchen", "&Schliessen"}));
+    // Opening it again keeps them.
+    Start("er");
+    EXPECT_EQ(texts(), (std::vector<std::string>{"Suchen", "Suchen &nach:", "&Weitersuchen", "&Schliessen"}));
 }

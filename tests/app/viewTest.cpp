@@ -1,9 +1,11 @@
 #include "view.h"
 #include "guiTestSupport.h"
 #include "kvnIniFiles.h"
+#include "kvnKorvanTidewell.h"
 #include "kvnLanguage.h"
 #include "kvnMessages.h"
 #include "kvnPaintbox.h"
+#include "kvnSignals.h"
 #include "listHeader.h"
 #include "orvGenerator.h"
 #include "participantsBrowser.h"
@@ -11,11 +13,19 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
+#include <QDialog>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QStatusBar>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
+#include <QWindow>
+
+#include <csignal>
+#include <filesystem>
 
 using namespace kvn;
 using namespace veltro;
@@ -187,14 +197,19 @@ TEST_F(MainWindow, ProgressIsShownInHundreds)
     EXPECT_EQ(fWindow->statusBar()->currentMessage().toStdString(), "1200 lines read...");
 }
 
-TEST_F(MainWindow, FirstShowAsksOnceToRegisterTheExtensions)
+TEST_F(MainWindow, FirstShowAsksOnceToRegisterTheExtensionsOverTheShownWindow)
 {
+    bool shownWhenAsked = false;
+    fBoxes.WhenAsked = [&] { shownWhenAsked = fWindow->windowHandle() && fWindow->windowHandle()->isExposed(); };
     fWindow->show();
-    ASSERT_EQ(fBoxes.Questions.size(), 1u);
+    EXPECT_TRUE(fBoxes.Questions.empty()); // not while the window is still coming up
+    QTRY_COMPARE(fBoxes.Questions.size(), 1u);
+    EXPECT_TRUE(shownWhenAsked);
     EXPECT_EQ(fBoxes.Questions[0], GetLanguage().GetText("V", 7));
     EXPECT_FALSE(SettingsFile().ReadBool("Files", "AskRegExtension", true));
     TfrmView second;
     second.show();
+    QTest::qWait(50);
     EXPECT_EQ(fBoxes.Questions.size(), 1u);
 }
 
@@ -211,6 +226,50 @@ TEST_F(MainWindow, CommandLineFileOpensWhenShown)
     EXPECT_EQ(exporting.Competitions().count(), 0);
 }
 
+namespace {
+
+// A start-up screen that records what it is asked to show.
+class TRecordingScreen : public TKvnFStartScreen {
+public:
+    explicit TRecordingScreen(std::shared_ptr<std::vector<std::string>> texts) : fTexts(std::move(texts)) {}
+    void ShowAsStartScreen() override { show(); }
+    void ShowStatusText(const std::string& text) override { fTexts->push_back(text); }
+
+private:
+    // Shared, because the application remembers the screen's class beyond the test.
+    std::shared_ptr<std::vector<std::string>> fTexts;
+};
+
+} // namespace
+
+TEST_F(MainWindow, StartScreenAnnouncesTheCommandLineFileAndMayCloseOnceTheWindowIsUp)
+{
+    fWindow.reset();
+    auto recorded = std::make_shared<std::vector<std::string>>();
+    StartScreens().Show(std::chrono::seconds(2), [recorded] { return std::make_unique<TRecordingScreen>(recorded); });
+    const std::vector<std::string>& texts = *recorded;
+    std::string meet = GeneratedMeet(1);
+    TfrmView window({meet});
+    window.show();
+    ASSERT_GE(texts.size(), 2u);
+    EXPECT_EQ(texts.front(), "Loading file " + meet);
+    EXPECT_EQ(texts.back(), "");
+    EXPECT_TRUE(StartScreens().MainWindowReady());
+    StartScreens().Tick();
+    EXPECT_EQ(StartScreens().Screen(), nullptr);
+
+    // "Über Veltro" shows the same class as information box, modally; Esc closes it.
+    bool shown = false;
+    QTimer::singleShot(0, [&shown] {
+        QWidget* box = QApplication::activeModalWidget();
+        shown = dynamic_cast<TRecordingScreen*>(box) != nullptr;
+        if (box) QTest::keyClick(box, Qt::Key_Escape);
+    });
+    window.Widgets().acAbout->trigger();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
 TEST_F(MainWindow, SwitchingTheLanguageTranslatesTheWindowAndBack)
 {
     fWindow->LoadFile(GeneratedMeet(1));
@@ -223,4 +282,154 @@ TEST_F(MainWindow, SwitchingTheLanguageTranslatesTheWindowAndBack)
     ASSERT_TRUE(GetLanguage().LoadLanguage(3, true));
     EXPECT_EQ(caption(Form().acOpen), "Open...");
     EXPECT_EQ(Form().hcEvents->Caption(2), "Club");
+}
+
+TEST_F(MainWindow, TreeWidthsAreKeptInPixelsOverStartsAndResizes)
+{
+    fWindow.reset();
+    SettingsFile().WriteInteger("main", "trvEvents", 300);
+    SettingsFile().WriteInteger("main", "trvClubs", 250);
+    SettingsFile().WriteInteger("main", "pgcMain", TfrmView::pgEvents);
+    auto treeWidth = [](const QSplitter* splitter) { return splitter->sizes().value(0); };
+    for (int width : {1600, 808, 1600}) {
+        TfrmView window;
+        window.resize(width, 600);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        EXPECT_EQ(treeWidth(window.Widgets().splEvents), 300) << width;
+        // A wider window gives the list the room, not the tree.
+        window.resize(width + 300, 650);
+        QApplication::processEvents();
+        EXPECT_EQ(treeWidth(window.Widgets().splEvents), 300) << width;
+        window.close();
+    }
+    // The participants page was never shown: its width stays as stored.
+    EXPECT_EQ(SettingsFile().ReadInteger("main", "trvEvents", -1), 300);
+    EXPECT_EQ(SettingsFile().ReadInteger("main", "trvClubs", -1), 250);
+
+    TfrmView window;
+    window.resize(1200, 600);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.Widgets().PgcMain->setCurrentIndex(TfrmView::pgParticipants);
+    QApplication::processEvents();
+    EXPECT_EQ(treeWidth(window.Widgets().splClubs), 250);
+}
+
+TEST_F(MainWindow, SearchAndCopyAreTranslatedUnderTheirNames)
+{
+    auto* search = fWindow->findChild<QAction*>("actSearch");
+    auto* copy = fWindow->findChild<QAction*>("actCopy");
+    ASSERT_NE(search, nullptr);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(search->text().remove('&').toStdString(), "Search...");
+    EXPECT_EQ(search->toolTip().toStdString(), "Search for a participant.");
+    EXPECT_EQ(copy->text().remove('&').toStdString(), "Copy...");
+    ASSERT_TRUE(GetLanguage().LoadLanguage(1, true));
+    EXPECT_EQ(search->text().remove('&').toStdString(), "Suchen...");
+    EXPECT_EQ(copy->text().remove('&').toStdString(), "Kopieren...");
+}
+
+TEST_F(MainWindow, BothTreesTrackTheMouseAndKeepTheirSelectionVisible)
+{
+    for (QTreeWidget* tree : {Form().TrvEvents, Form().trvClubs}) {
+        EXPECT_TRUE(tree->hasMouseTracking()) << tree->objectName().toStdString();
+        EXPECT_TRUE(tree->viewport()->testAttribute(Qt::WA_Hover)) << tree->objectName().toStdString();
+        const QPalette& palette = tree->palette();
+        for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+            EXPECT_EQ(palette.color(QPalette::Inactive, role), palette.color(QPalette::Active, role))
+                << tree->objectName().toStdString();
+        EXPECT_EQ(tree->indentation(), 19);
+        EXPECT_EQ(tree->editTriggers(), QAbstractItemView::NoEditTriggers);
+    }
+}
+
+TEST_F(MainWindow, TerminationSignalsCloseTheWindowWithItsSettings)
+{
+    for (int signalNumber : {SIGTERM, SIGHUP, SIGINT}) {
+        TfrmView window;
+        CloseOnTerminationSignals(window);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        window.Widgets().chkTnSplit->setChecked(signalNumber != SIGHUP);
+        // The signal comes while a modal dialog runs a loop of its own.
+        bool dialogEnded = false;
+        QTimer::singleShot(0, &window, [&] {
+            QDialog dialog(&window);
+            QTimer::singleShot(20, [signalNumber] { std::raise(signalNumber); });
+            dialog.exec();
+            dialogEnded = true;
+        });
+        QTRY_VERIFY(dialogEnded);
+        QTRY_VERIFY(!window.isVisible());
+        EXPECT_EQ(SettingsFile().ReadBool("main", "tnSplit", signalNumber == SIGHUP), signalNumber != SIGHUP);
+        EXPECT_EQ(SettingsFile().ReadInteger("main", "trvEvents", -1), 300);
+    }
+}
+
+TEST_F(MainWindow, AFileWithResultsInAnyCompetitionCannotGoToQuillon)
+{
+    TOrvGenOptions options;
+    options.Competitions = 2;
+    options.Clubs = 2;
+    options.AthletesPerClub = 3;
+    options.ResultCompetitions = 1; // the first holds results, the second entries only
+    // The command shows (and can be enabled) only with the editor beside the program.
+    std::filesystem::path quillon = fFolder.Write("quillon", "#!/bin/sh\n");
+    std::filesystem::permissions(quillon, std::filesystem::perms::owner_all);
+    fWindow = std::make_unique<TfrmView>();
+    ASSERT_TRUE(Form().acQuillon->isVisible());
+    fWindow->LoadFile(fFolder.Write("results.ovf", GenerateOrvida(options)));
+    EXPECT_TRUE(Form().acClose->isEnabled());
+    EXPECT_FALSE(Form().acQuillon->isEnabled());
+    fWindow->Competitions().setCurrentIndex(1);
+    EXPECT_FALSE(Form().acQuillon->isEnabled());
+
+    options.Results = false;
+    fWindow->LoadFile(fFolder.Write("entries.ovf", GenerateOrvida(options)));
+    EXPECT_TRUE(Form().acQuillon->isEnabled());
+}
+
+namespace {
+
+// Answers the open dialog that the next command shows: chooses path, or cancels when path is empty.
+void AnswerOpenDialog(const std::string& path)
+{
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, path] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        if (path.empty()) {
+            dialog->reject();
+        } else {
+            dialog->selectFile(QString::fromStdString(path));
+            static_cast<QDialog*>(dialog)->accept();
+        }
+        poll->deleteLater();
+    });
+    poll->start(10);
+}
+
+} // namespace
+
+TEST_F(MainWindow, OpenPathIsWrittenOnlyWhenAFileWasChosen)
+{
+    std::string meet = GeneratedMeet(1);
+    fWindow.reset();
+    SettingsFile().WriteString("main", "openPath", "/kept/from/before");
+    {
+        TfrmView window;
+        AnswerOpenDialog("");
+        window.Widgets().acOpen->trigger();
+        window.close();
+    }
+    EXPECT_EQ(SettingsFile().ReadString("main", "openPath", ""), "/kept/from/before");
+    {
+        TfrmView window;
+        AnswerOpenDialog(meet);
+        window.Widgets().acOpen->trigger();
+        EXPECT_EQ(window.CurrentFile(), meet);
+        window.close();
+    }
+    EXPECT_EQ(SettingsFile().ReadString("main", "openPath", ""), fFolder.Path().string());
 }

@@ -5,6 +5,13 @@
 #include <gtest/gtest.h>
 #include <zip.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
+#include <limits>
 #include <sstream>
 
 using namespace kvn;
@@ -218,8 +225,8 @@ TEST(Reader, InputEndingAfterAttributeName)
 {
     TParsed parsed = ParseText("<ORVIDA><EVENTS><EVENT id");
     ASSERT_NE(parsed.Root(), nullptr);
-    ASSERT_EQ(parsed.Messages.Errors.size(), 1u);
-    EXPECT_NE(parsed.Messages.Errors[0].find("Value expected !"), std::string::npos);
+    EXPECT_EQ(parsed.Messages.Errors,
+              (std::vector<std::string>{"Line 3: Value expected !", "Line 3: Unexpected end of file !"}));
 }
 
 TEST(Reader, UnexpectedEndTag)
@@ -282,12 +289,15 @@ TEST(Reader, MarkupStraddlingWindowBoundariesReadsTheSame)
                              "</CLUB>\n</CLUBS>";
     const std::string reference = WithoutPositions(ParseText(Document(body)).Dump());
     ASSERT_NE(reference.find("PERSON id=\"12\""), std::string::npos);
-    // Shift the document across the window boundary one byte at a time.
-    for (std::size_t padding = TOrvParser::kWindowSize - 200; padding < TOrvParser::kWindowSize + 8; ++padding) {
-        std::string shifted = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + std::string(padding, ' ') + Document(body);
-        TParsed parsed = ParseText(shifted);
-        ASSERT_TRUE(parsed.Messages.Errors.empty()) << padding;
-        ASSERT_EQ(WithoutPositions(parsed.Dump()), reference) << padding;
+    // Shift the document across the boundary of a window and of a read block one byte at a time.
+    for (std::size_t boundary : {TOrvParser::kWindowSize, TOrvParser::kReadSize}) {
+        for (std::size_t padding = boundary - 200; padding < boundary + 8; ++padding) {
+            std::string shifted =
+                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + std::string(padding, ' ') + Document(body);
+            TParsed parsed = ParseText(shifted);
+            ASSERT_TRUE(parsed.Messages.Errors.empty()) << padding;
+            ASSERT_EQ(WithoutPositions(parsed.Dump()), reference) << padding;
+        }
     }
 }
 
@@ -336,19 +346,53 @@ TEST(Reader, MarkupAfterTheRootIsIgnored)
     EXPECT_EQ(parsed.Root()->Count(), 2);
 }
 
-TEST(Reader, UnclosedElementsAreKeptWithoutMessage)
+TEST(Reader, UnclosedElementsAreReportedAtTheEnd)
 {
-    TParsed parsed = ParseText("<ORVIDA><VERSION>01.10.0000</VERSION><CLUBS><CLUB><NAME>open");
+    // A file cut short must not pass for a complete one: the tree so far is kept, the end is an error.
+    TParsed parsed = ParseText("<ORVIDA>\n<VERSION>01.10.0000</VERSION>\n<CLUBS>\n<CLUB>\n<NAME>open\n\n\n");
     ASSERT_NE(parsed.Root(), nullptr);
-    EXPECT_TRUE(parsed.Messages.Errors.empty());
-    EXPECT_EQ(Path(parsed.Root(), {otCLUBS, otCLUB})->ChildText(otNAME), "open");
+    EXPECT_EQ(parsed.Messages.Errors, std::vector<std::string>{"Line 8: Unexpected end of file !"});
+    const TOrvAbstractObject* club = Path(parsed.Root(), {otCLUBS, otCLUB});
+    EXPECT_EQ(club->ChildText(otNAME), "open");
+    EXPECT_EQ(club->Items(0)->State(), osFaulty);
+    EXPECT_EQ(parsed.Root()->State(), osFaultInside);
+
+    TParsed rootOpen = ParseText("<ORVIDA><VERSION>01.10.0000</VERSION><CLUB/>");
+    EXPECT_EQ(rootOpen.Messages.Errors, std::vector<std::string>{"Line 3: Unexpected end of file !"});
 }
 
-TEST(Reader, ZeroByteEndsTheInput)
+TEST(Reader, ZeroByteIsReportedWhereItStands)
 {
-    TParsed parsed = ParseText(std::string("<ORVIDA><VERSION>01.10.0000</VERSION><CLUB/>\0<CONTACT/></ORVIDA>", 62));
+    using namespace std::string_literals;
+    TParsed parsed = ParseText("<ORVIDA>\n\n\n\n<VERSION>01.10.0000</VERSION>\n<CLUB/>\0<CONTACT/></ORVIDA>\n"s);
     ASSERT_NE(parsed.Root(), nullptr);
+    EXPECT_EQ(parsed.Messages.Errors, std::vector<std::string>{"Line 6: Unexpected zero byte !"});
     EXPECT_EQ(parsed.Root()->Count(), 2);
+
+    // After the root nothing is read, so a zero byte there harms no one.
+    EXPECT_TRUE(ParseText(Document("<CLUB/>") + "\0"s).Messages.Errors.empty());
+}
+
+TEST(Reader, NamedPipeIsRefusedWithoutBlocking)
+{
+    TTempDir dir;
+    std::string path = dir.File("pipe.ovf");
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    auto parsing = std::async(std::launch::async, [&path] { return ParseFile(path).Messages.Errors; });
+    if (parsing.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        // Opening the writing end releases a reader that blocked in opening the pipe.
+        ::close(::open(path.c_str(), O_WRONLY | O_NONBLOCK));
+        parsing.wait();
+        FAIL() << "reading a named pipe blocked";
+    }
+    EXPECT_EQ(parsing.get(), std::vector<std::string>{"Can not open file !"});
+}
+
+TEST(Reader, PositionNumberOfHugeFilesIsClamped)
+{
+    EXPECT_EQ(OrvPositionNumber(12, 3), 12);
+    EXPECT_EQ(OrvPositionNumber(1, 40), 40);
+    EXPECT_EQ(OrvPositionNumber(std::int64_t{3} << 31, 1), std::numeric_limits<std::int32_t>::max());
 }
 
 TEST(Reader, CommentsAndInstructionsInsideTheTree)

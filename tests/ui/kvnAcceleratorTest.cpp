@@ -1,4 +1,5 @@
 #include "kvnAccelerator.h"
+#include "kvnForm.h"
 
 #include <gtest/gtest.h>
 
@@ -138,7 +139,8 @@ TEST(Accelerators, CaptionsWithoutFreeCharacterOrOfOtherKindsStayAsTheyAre)
     QPushButton* ok = Add<QPushButton>(window, "OK");
     ok->setDefault(true);
     QPushButton* cancel = Add<QPushButton>(window, "Abbrechen");
-    cancel->setProperty("cancel", true);
+    TKvnForm form(window);
+    form.SetEscapeButton(cancel);
     auto* box = new QDialogButtonBox(&window);
     QPushButton* reject = box->addButton("Schliessen", QDialogButtonBox::RejectRole);
     window.layout()->addWidget(box);

@@ -1,5 +1,7 @@
 #include "kvnQtCanvas.h"
 
+#include "printTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -24,13 +26,6 @@
 using namespace kvn;
 
 namespace {
-
-class TA4Printers : public IKvnPrinterInfo {
-public:
-    bool HasPrinter() const override { return true; }
-    std::string SelectedPrinterName() const override { return "PDF"; }
-    int SelectedPaperCode() const override { return 9; }
-};
 
 // Output of a program, or nothing when it is not installed or fails.
 struct TRun {
@@ -116,7 +111,7 @@ protected:
     }
 
     QTemporaryDir fDir;
-    TA4Printers fPrinters;
+    kvntest::TA4Printers fPrinters;
     std::unique_ptr<TKvnReport> fReport;
     std::string fSavedExecutable;
     std::string fSavedSettings;

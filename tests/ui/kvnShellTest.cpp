@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -88,19 +89,25 @@ TEST_F(ShellRegistration, WritesMimeTypesAndDesktopEntryIntoTheDataFolder)
 {
     ASSERT_TRUE(Register("Veltro", "/opt/veltro/veltro", "KORVAN <File> & more")) << fReason;
     std::string mime = ReadText(Data("mime/packages/veltro.xml"));
-    for (const char* part : {"<mime-type type=\"application/x-veltro-ovf\">", "<glob pattern=\"*.ovf\"/>",
-                             "<mime-type type=\"application/x-veltro-ovz\">", "<glob pattern=\"*.ovz\"/>",
-                             "<comment>KORVAN &lt;File&gt; &amp; more</comment>"})
+    for (const char* part :
+         {"<mime-type type=\"application/x-veltro-ovf\">", "<glob pattern=\"*.ovf\"/>",
+          "<mime-type type=\"application/x-veltro-ovz\">", "<glob pattern=\"*.ovz\"/>", "<glob pattern=\"*.twf\"/>",
+          "<icon name=\"veltro\"/>", "<comment>KORVAN &lt;File&gt; &amp; more</comment>"})
         EXPECT_NE(mime.find(part), std::string::npos) << part << " not in\n" << mime;
     std::string desktop = ReadText(Data("applications/veltro.desktop"));
-    for (const char* line : {"[Desktop Entry]\n", "\nExec=\"/opt/veltro/veltro\" %f\n",
-                             "\nMimeType=application/x-veltro-ovf;application/x-veltro-ovz;\n"})
+    for (const char* line : {"[Desktop Entry]\n", "\nExec=\"/opt/veltro/veltro\" %f\n", "\nIcon=veltro\n",
+                             "\nMimeType=application/x-veltro-ovf;application/x-veltro-ovz;application/x-veltro-ovb;"
+                             "application/x-veltro-kvt;application/x-veltro-twf;\n"})
         EXPECT_NE(desktop.find(line), std::string::npos) << line << " not in\n" << desktop;
 
     // Registering again replaces the files instead of adding to them.
     ASSERT_TRUE(Register()) << fReason;
     EXPECT_EQ(ReadText(Data("applications/veltro.desktop")), desktop);
-    EXPECT_EQ(FilesWritten(), 2);
+    // The program icon in every size of the theme folders, as the desktop entry and the file types name it.
+    QImage icon(Data("icons/hicolor/48x48/apps/veltro.png"));
+    EXPECT_EQ(icon.size(), QSize(48, 48));
+    EXPECT_EQ(QImage(Data("icons/hicolor/256x256/apps/veltro.png")).size(), QSize(256, 256));
+    EXPECT_EQ(FilesWritten(), 2 + 8);
 }
 
 TEST_F(ShellRegistration, ExecKeepsUnusualProgramPathsIntact)

@@ -1,5 +1,7 @@
 #include "kvnStatus.h"
 
+#include "printTestSupport.h"
+
 #include "kvnFormatSettings.h"
 #include "kvnIniFiles.h"
 #include "kvnLanguage.h"
@@ -25,31 +27,6 @@
 using namespace kvn;
 
 namespace {
-
-// Answers the abort questions from a script (no once it runs out) and records them.
-class TScriptedAnswers : public IKvnMessageHandler {
-public:
-    TScriptedAnswers() : fPrevious(SetMessageHandler(this)) {}
-    ~TScriptedAnswers() override { SetMessageHandler(fPrevious); }
-    TScriptedAnswers(const TScriptedAnswers&) = delete;
-    TScriptedAnswers& operator=(const TScriptedAnswers&) = delete;
-
-    bool AskYesNo(const std::string&, const std::string& question) override
-    {
-        Questions.push_back(question);
-        if (Answers.empty()) return false;
-        bool answer = Answers.front();
-        Answers.pop_front();
-        return answer;
-    }
-    bool ShowMessageBox(const std::string&, const std::string&, bool, bool) override { return true; }
-
-    std::deque<bool> Answers;
-    std::vector<std::string> Questions;
-
-private:
-    IKvnMessageHandler* fPrevious;
-};
 
 // Each test has a language file whose entry G/68 is the abort question.
 class StatusDialog : public ::testing::Test {
@@ -90,7 +67,7 @@ protected:
         QMetaObject::invokeMethod(&AbortButton(dialog), &QPushButton::click, Qt::QueuedConnection);
     }
 
-    TScriptedAnswers fAnswers;
+    kvntest::TScriptedAnswers fAnswers;
     QTemporaryDir fDir;
     std::string fSavedExecutable;
     std::string fSavedSettings;
