@@ -1,11 +1,16 @@
-// Any bytes as a settings file: every kind of read never crashes, and a write keeps the file readable.
+// Any bytes as a settings file: every kind of read never crashes, and a write keeps the file readable and every
+// line it did not change as it was.
 
 #include "fuzzSupport.h"
 #include "kvnIniFiles.h"
+#include "kvnMessages.h"
+
+#include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    kvn::TKvnMemIniFile settings(WriteInput("veltro.INI", data, size));
+    const std::string path = WriteInput("veltro.INI", data, size);
+    kvn::TKvnMemIniFile settings(path);
     for (const std::string& section : settings.ReadSections()) {
         for (const std::string& key : settings.ReadSection(section)) {
             settings.ReadString(section, key, "");
@@ -15,5 +20,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     settings.WriteString("main", "fuzz", "value");
+
+    // The file on disk, read through the parsed copy that is kept between reads.
+    kvn::TKvnIniFile disk(path);
+    const std::string before = disk.ReadString("Config", "lbxLanguage", "");
+    try {
+        disk.WriteString("main", "fuzz", "value");
+    } catch (const kvn::EKvnError&) {
+        return 0;
+    }
+    if (disk.ReadString("main", "fuzz", "") != "value" || disk.ReadString("Config", "lbxLanguage", "") != before)
+        std::abort();
+    if (kvn::TKvnIniFile(path).ReadString("main", "fuzz", "") != "value") std::abort();
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "cliModes.h"
 
+#include "kvnFiles.h"
 #include "kvnStrings.h"
 #include "orvDump.h"
 #include "orvParser.h"
@@ -135,8 +136,14 @@ int RunCommandLineMode(const std::vector<std::string>& arguments, std::ostream& 
         out << "Veltro " << VELTRO_VERSION << '\n';
         return esOk;
     }
-    if ((mode == "--check" || mode == "--dump") && arguments.size() == 2)
+    if ((mode == "--check" || mode == "--dump") && arguments.size() == 2) {
+        // What cannot be opened is a wrong command line, as for the other modes, not a file with errors.
+        if (!kvn::IsReadableFile(arguments[1])) {
+            err << "veltro: cannot open the file " << arguments[1] << "\n";
+            return esUsage;
+        }
         return mode == "--check" ? RunCheck(arguments[1], out) : RunDump(arguments[1], out);
+    }
     // The options of --list and --copy may also stand before the mode.
     auto treeMode = std::find_if(arguments.begin(), arguments.end(), [](const std::string& argument) {
         return argument == "--list" || argument == "--copy";

@@ -2,6 +2,7 @@
 #include "startup.h"
 #include "view.h"
 
+#include "kvnFiles.h"
 #include "kvnIcons.h"
 #include "kvnLanguage.h"
 #include "kvnMessages.h"
@@ -71,6 +72,8 @@ int RunWindow(int argc, char* argv[], const std::vector<std::string>& arguments)
 int main(int argc, char* argv[])
 {
     kvn::SetExecutablePath(""); // asks the system, so a start through PATH still finds the files beside us
+    // What an earlier run could not remove (it was killed while a container was extracted) goes now.
+    kvn::RemoveStaleTempFolders();
     std::vector<std::string> arguments(argv + 1, argv + argc);
 
     bool handled = false;

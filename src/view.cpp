@@ -111,8 +111,8 @@ void TfrmView::SetToolBarIcons()
                                                       {fUi->acCompetitionInfo, "dialog-information"},
                                                       {fUi->acFileInfo, "document-properties"},
                                                       {fUi->acPrint, "document-print"},
-                                                      {fUi->acSearch, "edit-find"},
-                                                      {fUi->acCopy, "edit-copy"},
+                                                      {fUi->actSearch, "edit-find"},
+                                                      {fUi->actCopy, "edit-copy"},
                                                       {fUi->acQuillon, "document-edit"}};
     for (auto [action, name] : icons)
         action->setIcon(ThemeIcon(name));

@@ -195,11 +195,36 @@ std::string Utf8ToCp1252(std::string_view text)
     return out;
 }
 
-std::string TextFileToUtf8(std::string_view bytes)
+std::string LineToUtf8(std::string_view line)
+{
+    return IsValidUtf8(line) ? std::string(line) : Cp1252ToUtf8(line);
+}
+
+std::string_view WithoutByteOrderMark(std::string_view bytes)
 {
     if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    return bytes;
+}
+
+std::string TextFileToUtf8(std::string_view bytes)
+{
+    bytes = WithoutByteOrderMark(bytes);
     if (IsValidUtf8(bytes)) return std::string(bytes);
-    return Cp1252ToUtf8(bytes);
+    // Each line on its own: one stray byte must not turn the UTF-8 of all other lines into Windows-1252 text.
+    // Line ends are ASCII in both encodings and never part of a UTF-8 sequence.
+    std::string text;
+    text.reserve(bytes.size() + bytes.size() / 8);
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) end = bytes.size();
+        text += LineToUtf8(bytes.substr(start, end - start));
+        std::size_t next = bytes.find_first_not_of("\r\n", end);
+        if (next == std::string_view::npos) next = bytes.size();
+        text.append(bytes.substr(end, next - end));
+        start = next;
+    }
+    return text;
 }
 
 std::u32string Utf8CodePoints(std::string_view text)

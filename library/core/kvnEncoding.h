@@ -37,8 +37,14 @@ std::string Utf8ToCp1252(std::string_view text);
 // Appends the UTF-8 form of a code point; false (nothing appended) for surrogates and values above U+10FFFF.
 bool AppendUtf8(std::string& out, std::uint32_t codePoint);
 
-// Text file bytes as UTF-8: a UTF-8 byte-order mark is dropped; valid UTF-8 is kept, anything else is read as
-// Windows-1252.
+// One line of a text file as UTF-8: kept when it is valid UTF-8, else read as Windows-1252.
+std::string LineToUtf8(std::string_view line);
+
+// The bytes without a leading UTF-8 byte-order mark.
+std::string_view WithoutByteOrderMark(std::string_view bytes);
+
+// Text file bytes as UTF-8: a UTF-8 byte-order mark is dropped, and each line is decoded by LineToUtf8, so files
+// that mix both encodings line by line read correctly.
 std::string TextFileToUtf8(std::string_view bytes);
 
 // The code points of UTF-8 text; a malformed byte b becomes the lone surrogate 0xDC00 + b, which no valid text

@@ -5,12 +5,16 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <system_error>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <unzip.h>
 
@@ -165,12 +169,30 @@ bool UnscrambleFile(const std::string& path, std::string* errorText)
     return true;
 }
 
+bool IsRegularFile(const std::string& path)
+{
+    std::error_code error;
+    return fs::is_regular_file(path, error);
+}
+
+bool IsReadableFile(const std::string& path)
+{
+    return IsRegularFile(path) && ::access(path.c_str(), R_OK) == 0;
+}
+
 bool IsScrambledFile(const std::string& path)
 {
+    // Opening a named pipe or a device would wait for a writer that may never come.
+    if (!IsRegularFile(path)) return false;
     TFileHandle file(std::fopen(path.c_str(), "rb"));
     if (!file) return false;
     unsigned char head[2];
-    return std::fread(head, 1, 2, file.get()) == 2 && head[0] == 0xAF && head[1] == 0xB5;
+    if (std::fread(head, 1, 2, file.get()) != 2 || head[0] != 0xAF) return false;
+    // In a file of one block and one byte the second block starts at offset 1, so its first mask byte (255) lies
+    // over the second signature byte as well.
+    std::error_code error;
+    bool secondBlockAtOne = fs::file_size(path, error) == kScrambleBlockSize + 1 && !error;
+    return head[1] == (secondBlockAtOne ? (0xB5 ^ 0xFF) : 0xB5);
 }
 
 bool MatchesMask(const std::string& name, const std::string& mask)
@@ -219,30 +241,140 @@ bool IsContainerFileName(const std::string& path)
     return false;
 }
 
-std::string MakePrivateTempFolder(std::string* errorText)
+namespace {
+
+constexpr const char* kPrivateFolderPrefix = "veltro-";
+constexpr const char* kLockFileName = ".lock";
+
+// A lock is taken right after the folder is made; anything younger is left alone so no folder is taken away
+// between the two steps.
+constexpr auto kNewFolderAge = std::chrono::minutes(1);
+// Folders and copies without a lock come from runs that could not take one; after this long they are leftovers.
+constexpr auto kUnlockedLeftoverAge = std::chrono::hours(1);
+
+// The folders this process holds, for RemoveOwnedTempFolders.
+std::vector<TKvnPrivateFolder*>& OwnedFolders()
 {
-    std::string temp = TempPath();
-    if (temp.empty()) {
-        if (errorText) *errorText = "Can not find the temporary directory !";
-        return "";
-    }
-    std::string pattern = temp + "veltro-XXXXXX";
-    // mkdtemp creates the folder with mode 0700, so no other user can place or replace anything inside it.
-    if (!::mkdtemp(pattern.data())) {
-        if (errorText) *errorText = "Can not create a folder in " + Quoted(temp) + ": " + SystemError(errno) + " !";
-        return "";
-    }
-    return pattern;
+    static std::vector<TKvnPrivateFolder*> folders;
+    return folders;
 }
 
-TKvnCryptedZipFileReader::TKvnCryptedZipFileReader(const std::string& path)
+// Takes the lock of a private folder without waiting; the descriptor, or -1 when the file is missing or in use.
+int TryLock(const std::string& lockPath, int extraFlags)
+{
+    int fd = ::open(lockPath.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC | extraFlags, 0600);
+    if (fd < 0) return -1;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool OlderThan(const struct stat& info, std::chrono::seconds age)
+{
+    return std::chrono::system_clock::now() - std::chrono::system_clock::from_time_t(info.st_mtime) > age;
+}
+
+// True when the entry of the temporary directory was made by an earlier run of this user that no process holds.
+bool IsStaleLeftover(const std::string& path, const std::string& name)
+{
+    if (name.size() != std::string(kPrivateFolderPrefix).size() + 6 || name.rfind(kPrivateFolderPrefix, 0) != 0)
+        return false;
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || info.st_uid != ::getuid()) return false;
+    if (!OlderThan(info, kNewFolderAge)) return false;
+    if (S_ISREG(info.st_mode)) return OlderThan(info, kUnlockedLeftoverAge); // an unscrambled copy
+    if (!S_ISDIR(info.st_mode)) return false;
+    int lock = TryLock(path + "/" + kLockFileName, 0);
+    if (lock >= 0) {
+        // The lock is released with the descriptor once the folder is gone.
+        ::close(lock);
+        return true;
+    }
+    return errno == ENOENT && OlderThan(info, kUnlockedLeftoverAge);
+}
+
+} // namespace
+
+TKvnPrivateFolder::~TKvnPrivateFolder()
+{
+    Remove();
+}
+
+bool TKvnPrivateFolder::Create(std::string& errorText)
+{
+    Remove();
+    std::string temp = TempPath();
+    if (temp.empty()) {
+        errorText = "Can not find the temporary directory !";
+        return false;
+    }
+    std::string pattern = temp + kPrivateFolderPrefix + "XXXXXX";
+    // mkdtemp creates the folder with mode 0700, so no other user can place or replace anything inside it.
+    if (!::mkdtemp(pattern.data())) {
+        errorText = "Can not create a folder in " + Quoted(temp) + ": " + SystemError(errno) + " !";
+        return false;
+    }
+    fLock = TryLock(pattern + "/" + kLockFileName, O_CREAT | O_EXCL);
+    if (fLock < 0) {
+        errorText = "Can not create a folder in " + Quoted(temp) + ": " + SystemError(errno) + " !";
+        std::error_code ignored;
+        fs::remove_all(pattern, ignored);
+        return false;
+    }
+    // The owner's process id, for whoever looks into the folder; the lock is what counts.
+    std::string owner = std::to_string(::getpid()) + "\n";
+    if (::write(fLock, owner.data(), owner.size()) < 0) owner.clear();
+    fPath = pattern;
+    OwnedFolders().push_back(this);
+    return true;
+}
+
+void TKvnPrivateFolder::Remove()
+{
+    if (fPath.empty()) return;
+    std::error_code ignored;
+    fs::remove_all(fPath, ignored);
+    ::close(fLock);
+    fLock = -1;
+    fPath.clear();
+    std::vector<TKvnPrivateFolder*>& owned = OwnedFolders();
+    owned.erase(std::remove(owned.begin(), owned.end(), this), owned.end());
+}
+
+void RemoveOwnedTempFolders()
+{
+    // Remove() takes each folder off the list.
+    while (!OwnedFolders().empty())
+        OwnedFolders().back()->Remove();
+}
+
+int RemoveStaleTempFolders()
+{
+    std::string temp = TempPath();
+    std::error_code error;
+    std::vector<std::string> stale;
+    for (fs::directory_iterator entry(temp, error), end; !error && entry != end; entry.increment(error)) {
+        std::string path = entry->path().string();
+        if (IsStaleLeftover(path, entry->path().filename().string())) stale.push_back(path);
+    }
+    int removed = 0;
+    for (const std::string& path : stale) {
+        std::error_code ignored;
+        if (fs::remove_all(path, ignored) > 0) ++removed;
+    }
+    return removed;
+}
+
+TKvnCryptedZipFileReader::TKvnCryptedZipFileReader(const std::string& path, const std::string& folder)
 {
     Scrambled = IsScrambledFile(path);
     if (!Scrambled) {
         Archive = path;
         return;
     }
-    std::string temp = TempPath();
+    std::string temp = folder.empty() ? TempPath() : folder + "/";
     if (temp.empty()) {
         Error = "Can not find the temporary directory !";
         return;
@@ -408,11 +540,7 @@ TKvnContainerExtraction::~TKvnContainerExtraction()
 
 void TKvnContainerExtraction::RemoveFolder()
 {
-    if (!PrivateFolder.empty()) {
-        std::error_code ignored;
-        fs::remove_all(PrivateFolder, ignored);
-    }
-    PrivateFolder.clear();
+    PrivateFolder.Remove();
     ExtractedFile.clear();
 }
 
@@ -421,23 +549,31 @@ bool TKvnContainerExtraction::Open(const std::string& containerPath)
     RemoveFolder();
     Error.clear();
     Scrambled = false;
-
-    TKvnCryptedZipFileReader reader(containerPath);
-    Scrambled = reader.IsScrambled();
-    if (!reader.ErrorText().empty()) {
-        Error = reader.ErrorText();
+    // A missing file goes on to fail as "no archive"; a pipe, device or folder would block or mislead the zip reader.
+    std::error_code statusError;
+    fs::file_type type = fs::status(containerPath, statusError).type();
+    if (type != fs::file_type::not_found && type != fs::file_type::regular) {
+        Error = "Can not open file " + Quoted(containerPath) + ": it is not a regular file !";
         return false;
     }
-    PrivateFolder = MakePrivateTempFolder(&Error);
-    if (PrivateFolder.empty()) return false;
 
+    // Everything, the unscrambled copy included, goes into the private folder, so that whatever a run leaves
+    // behind is found and removed by the next one.
+    if (!PrivateFolder.Create(Error)) return false;
     TKvnFileList list;
-    list.SetMaxEntrySize(MaxEntrySize);
-    list.ListEntries(reader.ArchivePath(), PrivateFolder + "/*.ovf");
-    if (list.Count() != 1) {
-        Error = kOneOvfFileError;
-    } else if (list.Extract(reader.ArchivePath()) != exDone) {
-        Error = list.ErrorText();
+    {
+        TKvnCryptedZipFileReader reader(containerPath, PrivateFolder.Path());
+        Scrambled = reader.IsScrambled();
+        Error = reader.ErrorText();
+        if (Error.empty()) {
+            list.SetMaxEntrySize(MaxEntrySize);
+            list.ListEntries(reader.ArchivePath(), PrivateFolder.Path() + "/*.ovf");
+            if (list.Count() != 1) {
+                Error = kOneOvfFileError;
+            } else if (list.Extract(reader.ArchivePath()) != exDone) {
+                Error = list.ErrorText();
+            }
+        }
     }
     if (!Error.empty()) {
         RemoveFolder();

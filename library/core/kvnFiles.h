@@ -27,7 +27,14 @@ void MaskScramble(uint8_t* block, size_t n);
 // set when the file is shorter than one block or cannot be read or written.
 bool UnscrambleFile(const std::string& path, std::string* errorText = nullptr);
 
-// True when the file exists, is at least 2 bytes long and starts with the masked zip signature 0xAF 0xB5.
+// True when path names a regular file (following symbolic links); pipes, devices and folders are not.
+bool IsRegularFile(const std::string& path);
+
+// True when path names a regular file that this user may read.
+bool IsReadableFile(const std::string& path);
+
+// True when the regular file is at least 2 bytes long and starts with the masked zip signature: 0xAF 0xB5, or
+// 0xAF 0x4A in a file of 1025 bytes, whose second masked block begins at the signature's second byte.
 bool IsScrambledFile(const std::string& path);
 
 // True when name matches mask, case-insensitively, where "*" stands for any run of characters and "?" for one.
@@ -36,14 +43,42 @@ bool MatchesMask(const std::string& name, const std::string& mask);
 // True when the lower-cased extension of path's file name is exactly one of the container extensions.
 bool IsContainerFileName(const std::string& path);
 
-// Creates a new folder, readable only by this user, under the temporary directory; "" (errorText set) on failure.
-std::string MakePrivateTempFolder(std::string* errorText = nullptr);
+// A new folder under the temporary directory, readable only by this user and locked for as long as this object (and
+// so the process) holds it; removed with its content on destruction, or by RemoveOwnedTempFolders.
+class TKvnPrivateFolder {
+public:
+    TKvnPrivateFolder() = default;
+    ~TKvnPrivateFolder();
+
+    TKvnPrivateFolder(const TKvnPrivateFolder&) = delete;
+    TKvnPrivateFolder& operator=(const TKvnPrivateFolder&) = delete;
+
+    // Removes the folder made before, if any, and creates a new one; false with errorText set on failure.
+    bool Create(std::string& errorText);
+    // Removes the folder and everything in it.
+    void Remove();
+    // The folder, without a trailing "/", or "" when none exists.
+    const std::string& Path() const { return fPath; }
+
+private:
+    std::string fPath;
+    int fLock = -1;
+};
+
+// Removes every private folder this process holds now, with the files extracted into it; for the end on a
+// termination signal, called from the event loop once the signal has arrived.
+void RemoveOwnedTempFolders();
+
+// Removes what earlier runs of this user left in the temporary directory: private folders whose lock no running
+// process holds, and folders and copies without a lock that are older than an hour. Returns how many it removed.
+int RemoveStaleTempFolders();
 
 // A container file as the zip reader must see it: the file itself, or an unscrambled private copy of it.
 class TKvnCryptedZipFileReader {
 public:
-    // Runs the signature test and, for a scrambled file, makes and unscrambles the private copy.
-    explicit TKvnCryptedZipFileReader(const std::string& path);
+    // Runs the signature test and, for a scrambled file, makes and unscrambles the private copy in folder (the
+    // temporary directory when it is "").
+    explicit TKvnCryptedZipFileReader(const std::string& path, const std::string& folder = "");
     // Deletes the unscrambled copy, if one was made.
     ~TKvnCryptedZipFileReader();
 
@@ -134,14 +169,14 @@ public:
     // The document error line of the last failed Open, or "".
     const std::string& ErrorText() const { return Error; }
     // The private folder of the last Open, or "" when none exists.
-    const std::string& Folder() const { return PrivateFolder; }
+    const std::string& Folder() const { return PrivateFolder.Path(); }
 
 private:
     void RemoveFolder();
 
     uint64_t MaxEntrySize;
     bool Scrambled = false;
-    std::string PrivateFolder;
+    TKvnPrivateFolder PrivateFolder;
     std::string ExtractedFile;
     std::string Error;
 };

@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
@@ -15,11 +17,12 @@
 #include "kvnPaths.h"
 #include "kvnStrings.h"
 
+#include <sys/stat.h>
+
 #ifdef _WIN32
 #include <fstream>
 #else
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -44,6 +47,9 @@ enum class TLineKind { Other, Comment, Section, Key };
 // One line of the file with what it means, parsed once when the line is loaded or written.
 struct TParsedLine {
     std::string Text;
+    // The bytes as read, when they differ from Text (a Windows-1252 line, a byte-order mark); an unchanged line is
+    // written back as it was read.
+    std::optional<std::string> Raw;
     TLineKind Kind = TLineKind::Other;
     std::string Name;
     std::string Folded; // Name in the form used for comparisons
@@ -263,18 +269,17 @@ std::string CutValue(const std::string& value)
 // The lines of a settings file; every edit touches only the lines of the key or section it changes.
 class TKvnIniLines {
 public:
-    void Load(std::string_view text)
+    // Splits the file's bytes into lines at CR LF, LF or a lone CR (the writer ends every line with LF, so a CR
+    // could not stay inside a value anyway) and decodes each line on its own.
+    void Load(std::string_view bytes)
     {
         fLines.clear();
         std::size_t start = 0;
-        while (start < text.size()) {
-            std::size_t end = text.find_first_of("\r\n", start);
-            if (end == std::string_view::npos) {
-                fLines.push_back(ParseLine(std::string(text.substr(start))));
-                break;
-            }
-            fLines.push_back(ParseLine(std::string(text.substr(start, end - start))));
-            start = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
+        while (start < bytes.size()) {
+            std::size_t end = bytes.find_first_of("\r\n", start);
+            if (end == std::string_view::npos) end = bytes.size();
+            AddRawLine(bytes.substr(start, end - start), start == 0);
+            start = end + (end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n' ? 2 : 1);
         }
     }
 
@@ -282,7 +287,7 @@ public:
     {
         std::string text;
         for (const TParsedLine& line : fLines) {
-            text += line.Text;
+            text += line.Raw ? *line.Raw : line.Text;
             text += '\n';
         }
         return text;
@@ -338,13 +343,9 @@ public:
     std::vector<std::string> Sections() const
     {
         std::vector<std::string> names;
-        std::vector<std::string> folded;
-        for (const TParsedLine& line : fLines) {
-            if (line.Kind != TLineKind::Section || std::find(folded.begin(), folded.end(), line.Folded) != folded.end())
-                continue;
-            folded.push_back(line.Folded);
-            names.push_back(line.Name);
-        }
+        std::unordered_set<std::string> seen;
+        for (const TParsedLine& line : fLines)
+            if (line.Kind == TLineKind::Section && seen.insert(line.Folded).second) names.push_back(line.Name);
         return names;
     }
 
@@ -402,6 +403,14 @@ public:
     }
 
 private:
+    void AddRawLine(std::string_view raw, bool first)
+    {
+        std::string text = LineToUtf8(first ? WithoutByteOrderMark(raw) : raw);
+        bool same = text == raw;
+        fLines.push_back(ParseLine(std::move(text)));
+        if (!same) fLines.back().Raw = std::string(raw);
+    }
+
     bool EraseLines(const std::vector<std::size_t>& doomed)
     {
         if (doomed.empty()) return false;
@@ -584,32 +593,134 @@ void TKvnCustomIniFile::EraseSection(std::string_view section)
     Modify([&](TKvnIniLines& lines) { return lines.EraseSection(section); });
 }
 
-TKvnIniFile::TKvnIniFile(std::string fileName) : TKvnCustomIniFile(std::move(fileName)) {}
+// What identifies one state of the file on disk without reading it.
+struct TFileStamp {
+    bool Exists = false;
+    dev_t Device = 0;
+    ino_t Inode = 0;
+    off_t Size = 0;
+    std::int64_t Modified = 0; // nanoseconds
+    std::int64_t Changed = 0;  // nanoseconds
+
+    bool operator==(const TFileStamp&) const = default;
+};
+
+namespace {
+
+std::int64_t Nanoseconds(const timespec& time)
+{
+    return std::int64_t(time.tv_sec) * 1000000000 + time.tv_nsec;
+}
+
+TFileStamp StampOf(const std::string& path)
+{
+    TFileStamp stamp;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return stamp;
+    stamp.Exists = true;
+    stamp.Device = info.st_dev;
+    stamp.Inode = info.st_ino;
+    stamp.Size = info.st_size;
+    stamp.Modified = Nanoseconds(info.st_mtim);
+    stamp.Changed = Nanoseconds(info.st_ctim);
+    return stamp;
+}
+
+std::int64_t NowNanoseconds()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return Nanoseconds(now);
+}
+
+// File systems keep modification times in steps of up to two seconds, so a change made within that time of the last
+// look may leave the stamp as it was; such a file is compared by content as well.
+constexpr std::int64_t kStampResolution = 2000000000;
+
+} // namespace
+
+struct TKvnIniFile::TCache {
+    bool Valid = false;
+    std::string Path; // the file the lines came from: the settings file or its seed
+    TFileStamp Stamp;
+    bool StampUncertain = true;
+    TReadResult Result = TReadResult::Missing;
+    std::size_t ContentHash = 0;
+    TKvnIniLines Lines;
+
+    void Remember(const std::string& path, const TFileStamp& stamp, std::int64_t lookedAt, TReadResult result,
+                  std::string_view bytes)
+    {
+        Valid = true;
+        Path = path;
+        Stamp = stamp;
+        StampUncertain = !stamp.Exists || stamp.Modified + kStampResolution > lookedAt;
+        Result = result;
+        ContentHash = std::hash<std::string_view>{}(bytes);
+    }
+};
+
+TKvnIniFile::TKvnIniFile(std::string fileName, std::string seedFileName)
+    : TKvnCustomIniFile(std::move(fileName)), fSeedFileName(std::move(seedFileName)), fCache(std::make_unique<TCache>())
+{
+}
+
+TKvnIniFile::~TKvnIniFile() = default;
+
+void TKvnIniFile::SetFileName(std::string fileName)
+{
+    fFileName = std::move(fileName);
+    fSeedFileName.clear();
+    fCache->Valid = false;
+}
+
+bool TKvnIniFile::Refresh() const
+{
+    TCache& cache = *fCache;
+    std::int64_t lookedAt = NowNanoseconds();
+    std::string path = fFileName;
+    TFileStamp stamp = StampOf(path);
+    if (!stamp.Exists && !fSeedFileName.empty()) {
+        path = fSeedFileName;
+        stamp = StampOf(path);
+    }
+    // A stat per read instead of reading and parsing the whole file: a damaged file of many megabytes stays cheap.
+    if (cache.Valid && cache.Path == path && cache.Stamp == stamp && !cache.StampUncertain)
+        return cache.Result != TReadResult::Failed;
+    std::string bytes;
+    TReadResult result = ReadFileBytes(path, bytes);
+    bool same = cache.Valid && cache.Path == path && cache.Result == result &&
+                cache.ContentHash == std::hash<std::string_view>{}(bytes);
+    if (!same) cache.Lines.Load(result == TReadResult::Ok ? std::string_view(bytes) : std::string_view());
+    cache.Remember(path, stamp, lookedAt, result, bytes);
+    return result != TReadResult::Failed;
+}
 
 void TKvnIniFile::Inspect(const std::function<void(const TKvnIniLines&)>& reader) const
 {
-    TKvnIniLines lines;
-    std::string bytes;
-    if (ReadFileBytes(fFileName, bytes) == TReadResult::Ok) lines.Load(TextFileToUtf8(bytes));
-    reader(lines);
+    Refresh();
+    reader(fCache->Lines);
 }
 
 void TKvnIniFile::Modify(const std::function<bool(TKvnIniLines&)>& writer)
 {
-    TKvnIniLines lines;
-    std::string bytes;
-    TReadResult result = ReadFileBytes(fFileName, bytes);
     // Replacing a file that could not be read would throw its contents away.
-    if (result == TReadResult::Failed) ThrowUnableToWrite(fFileName);
-    if (result == TReadResult::Ok) lines.Load(TextFileToUtf8(bytes));
-    if (writer(lines)) WriteFileAtomically(fFileName, lines.Text());
+    if (!Refresh() && fCache->Path == fFileName) ThrowUnableToWrite(fFileName);
+    TCache& cache = *fCache;
+    if (!writer(cache.Lines)) return;
+    // Whatever happens next, the parsed copy no longer shows the file on disk until it has been stored.
+    cache.Valid = false;
+    std::string text = cache.Lines.Text();
+    std::int64_t lookedAt = NowNanoseconds();
+    WriteFileAtomically(fFileName, text);
+    cache.Remember(fFileName, StampOf(fFileName), lookedAt, TReadResult::Ok, text);
 }
 
 TKvnMemIniFile::TKvnMemIniFile(std::string fileName)
     : TKvnCustomIniFile(std::move(fileName)), fLines(std::make_unique<TKvnIniLines>())
 {
     std::string bytes;
-    if (ReadFileBytes(fFileName, bytes) == TReadResult::Ok) fLines->Load(TextFileToUtf8(bytes));
+    if (ReadFileBytes(fFileName, bytes) == TReadResult::Ok) fLines->Load(bytes);
 }
 
 TKvnMemIniFile::~TKvnMemIniFile() = default;
@@ -642,7 +753,7 @@ std::unique_ptr<TKvnIniFile>& GlobalSettings()
 TKvnIniFile& SettingsFile()
 {
     std::unique_ptr<TKvnIniFile>& settings = GlobalSettings();
-    if (!settings) settings = std::make_unique<TKvnIniFile>(SettingsFilePath());
+    if (!settings) settings = std::make_unique<TKvnIniFile>(SettingsFilePath(), SettingsSeedFilePath());
     return *settings;
 }
 

@@ -77,17 +77,28 @@ protected:
     std::string fFileName;
 };
 
-// The settings file on disk: every read reads the file, every write replaces it at once.
+// The settings file on disk: reads see the file as it is now (it is parsed again only when it has changed on disk),
+// every write replaces it at once.
 class TKvnIniFile : public TKvnCustomIniFile {
 public:
-    // Only records the name; the file need not exist.
-    explicit TKvnIniFile(std::string fileName);
-    // Points the object at another file.
-    void SetFileName(std::string fileName) { fFileName = std::move(fileName); }
+    // Only records the names; the files need not exist. While fileName does not exist, reads come from seedFileName
+    // (when given), and the first write stores its contents together with the change under fileName.
+    explicit TKvnIniFile(std::string fileName, std::string seedFileName = "");
+    ~TKvnIniFile() override;
+    // Points the object at another file, without a seed.
+    void SetFileName(std::string fileName);
 
 protected:
     void Inspect(const std::function<void(const TKvnIniLines&)>& reader) const override;
     void Modify(const std::function<bool(TKvnIniLines&)>& writer) override;
+
+private:
+    struct TCache;
+    // Brings the parsed copy up to date with the file on disk; false when the file exists but cannot be read.
+    bool Refresh() const;
+
+    std::string fSeedFileName;
+    std::unique_ptr<TCache> fCache;
 };
 
 // A copy of a settings file in memory: loaded when created, written back only by UpdateFile.
@@ -107,7 +118,8 @@ private:
     std::unique_ptr<TKvnIniLines> fLines;
 };
 
-// The program's one settings file, created on first use at SettingsFilePath().
+// The program's one settings file, created on first use at SettingsFilePath(); while that file does not exist, the
+// settings file beside the executable is read (SettingsSeedFilePath()).
 TKvnIniFile& SettingsFile();
 
 // Points the program's settings file at another path (tests, start-up options).

@@ -120,6 +120,12 @@ std::string SettingsFilePath()
     return ProgramWritableDir() + fs::path(ProgramFileName(".INI")).filename().string();
 }
 
+std::string SettingsSeedFilePath()
+{
+    std::string besideExecutable = ProgramFileName(".INI");
+    return SettingsFilePath() == besideExecutable ? "" : besideExecutable;
+}
+
 std::string UserConfigDir()
 {
     // XDG_CONFIG_HOME counts only when it is an absolute path; a relative one is ignored by convention.

@@ -37,6 +37,10 @@ std::string ProgramWritableDir();
 // The settings file: "<name>.INI" in ProgramWritableDir().
 std::string SettingsFilePath();
 
+// The settings file beside the executable when SettingsFilePath() lies elsewhere (the program folder is not
+// writable), else ""; its settings hold until the first write stores them in the configuration folder.
+std::string SettingsSeedFilePath();
+
 // The user's configuration folder of the program ($XDG_CONFIG_HOME/veltro/ or ~/.config/veltro/), ending in "/".
 std::string UserConfigDir();
 

@@ -1,12 +1,25 @@
 #include "orvDump.h"
 
+#include <algorithm>
+
 namespace kvn {
 
 namespace {
 
+// Deeper lines keep this indentation and name their depth instead, so a deeply nested file cannot turn into
+// output that grows with the square of its size.
+constexpr int kMaxIndentedDepth = 100;
+
+void WriteIndent(int depth, std::ostream& out)
+{
+    if (depth > kMaxIndentedDepth) out << '[' << depth << ']';
+    out << std::string(static_cast<std::size_t>(std::min(depth, kMaxIndentedDepth)) * 2, ' ');
+}
+
 void DumpElement(const TOrvAbstractElement& element, int depth, std::ostream& out)
 {
-    out << std::string(static_cast<std::size_t>(depth) * 2, ' ') << element.TagName();
+    WriteIndent(depth, out);
+    out << element.TagName();
     for (int i = 0; i < element.AttributeCount(); ++i)
         out << ' ' << AttributeName(element.AttributeAt(i)) << "=\"" << element.AttributeValueAt(i) << '"';
     if (const TOrvDataElement* data = element.AsData()) out << " = \"" << data->Text() << '"';

@@ -23,7 +23,8 @@ public:
 // Formats a message line: the text alone for position 0, else "Line %d: %s".
 std::string FormatMessageLine(const std::string& text, std::int32_t position);
 
-// Writes the tree one element per line: indent, tag, attributes, text, position and state.
+// Writes the tree one element per line: indent (two blanks per depth, at most 200, with the depth in brackets
+// before it beyond depth 100), tag, attributes, text, position and state.
 void DumpTree(const TOrvAbstractElement& root, std::ostream& out);
 
 // Numbers of the main things a file holds.

@@ -17,7 +17,13 @@ void FillTextDocument(const TRtfDocument& rtf, QTextDocument& document)
     const QScreen* screen = QGuiApplication::primaryScreen();
     option.setTabStopDistance((screen != nullptr ? screen->logicalDotsPerInchX() : 96.0) / 2.0);
     document.setDefaultTextOption(option);
+    // The help view has nothing to undo, and without an undo record the fill keeps no copy of the text.
+    const bool undo = document.isUndoRedoEnabled();
+    document.setUndoRedoEnabled(false);
     QTextCursor cursor(&document);
+    // One edit block: the layout follows once at its end instead of after every run, which re-laid out the whole
+    // paragraph each time and made long paragraphs with many formatting changes take quadratic time.
+    cursor.beginEditBlock();
     bool first = true;
     for (const TRtfParagraph& paragraph : rtf.Paragraphs) {
         if (!first) cursor.insertBlock();
@@ -34,6 +40,8 @@ void FillTextDocument(const TRtfDocument& rtf, QTextDocument& document)
             cursor.insertText(text, format);
         }
     }
+    cursor.endEditBlock();
+    document.setUndoRedoEnabled(undo);
 }
 
 bool LoadRtfInto(QTextEdit* edit, const std::string& path)

@@ -38,6 +38,9 @@ TEST(Encoding, TextFilesOfEitherEncodingBecomeUtf8)
     EXPECT_EQ(TextFileToUtf8("\xEF\xBB\xBFM\xC3\xBCller"), "M\xC3\xBCller");
     EXPECT_EQ(TextFileToUtf8("M\xC3\xBCller"), "M\xC3\xBCller");
     EXPECT_EQ(TextFileToUtf8("M\xFCller"), "M\xC3\xBCller");
+    // Decided line by line: one stray byte leaves the UTF-8 of the other lines alone, whatever ends the lines.
+    EXPECT_EQ(TextFileToUtf8("\xEF\xBB\xBF; \xFF\r\nopenPath=/home/j\xC3\xBCrgen\rx=\xE9\n\ny=\xC3\xA9"),
+              "; \xC3\xBF\r\nopenPath=/home/j\xC3\xBCrgen\rx=\xC3\xA9\n\ny=\xC3\xA9");
 }
 
 TEST(Encoding, CaseMappingIsUnicodeAware)

@@ -2,16 +2,24 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
+#include <csignal>
+
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <zip.h>
 #include <zlib.h>
 
@@ -126,6 +134,20 @@ std::string Noise(size_t n)
 }
 
 const std::string kMeet = "<?xml version=\"1.0\"?>\n<ORVIDA version=\"3.0\"><MEETS/></ORVIDA>\n";
+
+// Writes a zip holding meet.ovf and an incompressible padding entry sized so the archive has exactly size bytes.
+void WriteZipOfSize(const std::string& path, size_t size)
+{
+    size_t padding = size / 2;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        fs::remove(path);
+        WriteZip(path, {{"meet.ovf", kMeet}, {"padding.bin", Noise(padding)}});
+        size_t written = size_t(fs::file_size(path));
+        if (written == size) return;
+        padding = padding + size - written;
+    }
+    FAIL() << "no padding gives a zip of " << size << " bytes";
+}
 
 } // namespace
 
@@ -309,6 +331,45 @@ TEST(KvnFilesContainer, ScrambledZipsAcrossTheBlockOverlapRoundTrip)
         // Only the extraction folder remains; the unscrambled copy is gone once the entry is out.
         EXPECT_EQ(std::distance(fs::directory_iterator(dir.Temp()), fs::directory_iterator()), 1);
     }
+    // At 1025 bytes the second block begins at offset 1 and masks the second signature byte once more.
+    const std::string plainZip = dir.Input() + "/plain.zip";
+    const std::string scrambledZip = dir.Input() + "/meet1025.twf";
+    WriteZipOfSize(plainZip, 1025);
+    WriteFile(scrambledZip, Scrambled(ReadFile(plainZip)));
+    for (const std::string& path : {plainZip, scrambledZip}) {
+        TKvnContainerExtraction extraction;
+        ASSERT_TRUE(extraction.Open(path)) << path << ": " << extraction.ErrorText();
+        EXPECT_EQ(extraction.IsScrambled(), path == scrambledZip);
+        EXPECT_EQ(ReadFile(extraction.FilePath()), kMeet);
+    }
+    EXPECT_TRUE(dir.TempIsEmpty());
+}
+
+TEST(KvnFilesContainer, NamedPipeOrFolderIsRefusedWithoutWaitingForAWriter)
+{
+    TScopedTempDir dir;
+    const std::string pipe = dir.Input() + "/meet.ovz";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    // Should the pipe be opened after all, a writer that keeps opening and closing it lets the test fail instead of
+    // hanging.
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        while (!done) {
+            int fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) ::close(fd);
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+    const std::string folder = dir.Input() + "/folder.ovz";
+    fs::create_directories(folder);
+    for (const std::string& path : {pipe, folder}) {
+        TKvnContainerExtraction extraction;
+        EXPECT_FALSE(extraction.Open(path));
+        EXPECT_EQ(extraction.ErrorText().rfind("Can not open file", 0), 0u) << extraction.ErrorText();
+        EXPECT_FALSE(IsScrambledFile(path));
+    }
+    done = true;
+    writer.join();
     EXPECT_TRUE(dir.TempIsEmpty());
 }
 
@@ -371,5 +432,74 @@ TEST(KvnFilesContainer, OversizeEntriesAreRefusedAlsoWhenTheDirectoryUnderstates
     TKvnContainerExtraction understated(1000);
     EXPECT_FALSE(understated.Open(lying));
     EXPECT_FALSE(understated.ErrorText().empty());
+    EXPECT_TRUE(dir.TempIsEmpty());
+}
+
+namespace {
+
+// Dates the entry back by the given time, as if an earlier run had left it.
+void Age(const std::string& path, std::chrono::seconds age)
+{
+    fs::last_write_time(path, fs::file_time_type::clock::now() - age);
+}
+
+} // namespace
+
+TEST(KvnFilesContainer, LeftoversOfEndedRunsAreRemovedAtStartAndLiveOnesKept)
+{
+    TScopedTempDir dir;
+    const std::string zip = dir.Input() + "/meet.ovz";
+    WriteZip(zip, {{"meet.ovf", kMeet}});
+    // A run that is killed while its file is extracted leaves the folder behind.
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        TKvnContainerExtraction extraction;
+        if (extraction.Open(zip)) ::kill(::getpid(), SIGKILL);
+        ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    ASSERT_EQ(std::distance(fs::directory_iterator(dir.Temp()), fs::directory_iterator()), 1);
+    const std::string killed = fs::directory_iterator(dir.Temp())->path().string();
+    EXPECT_TRUE(fs::exists(killed + "/meet.ovf"));
+
+    TKvnContainerExtraction live;
+    ASSERT_TRUE(live.Open(zip));
+    const std::string unlockedOld = dir.Temp() + "/veltro-OldOne";
+    const std::string unlockedNew = dir.Temp() + "/veltro-NewOne";
+    const std::string otherName = dir.Temp() + "/another-Folder";
+    for (const std::string& folder : {unlockedOld, unlockedNew, otherName})
+        fs::create_directories(folder);
+    for (const std::string& path : {killed, live.Folder(), unlockedNew, otherName})
+        Age(path, std::chrono::minutes(5));
+    Age(unlockedOld, std::chrono::hours(2));
+
+    EXPECT_EQ(RemoveStaleTempFolders(), 2);
+    EXPECT_FALSE(fs::exists(killed));
+    EXPECT_FALSE(fs::exists(unlockedOld));
+    EXPECT_EQ(ReadFile(live.FilePath()), kMeet) << "a folder in use stays";
+    EXPECT_TRUE(fs::exists(unlockedNew));
+    EXPECT_TRUE(fs::exists(otherName));
+}
+
+TEST(KvnFilesContainer, OwnedFoldersCanBeRemovedWhileTheirExtractionsLive)
+{
+    TScopedTempDir dir;
+    const std::string zip = dir.Input() + "/meet.ovz";
+    WriteZip(zip, {{"meet.ovf", kMeet}});
+    {
+        TKvnContainerExtraction first;
+        TKvnContainerExtraction second;
+        ASSERT_TRUE(first.Open(zip));
+        ASSERT_TRUE(second.Open(zip));
+        RemoveOwnedTempFolders();
+        EXPECT_TRUE(dir.TempIsEmpty());
+        EXPECT_TRUE(first.Folder().empty());
+        EXPECT_TRUE(second.Folder().empty());
+        // The extraction still works afterwards.
+        ASSERT_TRUE(first.Open(zip));
+    }
     EXPECT_TRUE(dir.TempIsEmpty());
 }

@@ -132,13 +132,76 @@ TEST_F(IniTest, EveryReadSeesTheFileAsItIsNow)
     EXPECT_EQ(first.ReadInteger("main", "Count", 0), 2);
 }
 
+namespace {
+
+// Bytes this process has read from files so far.
+long long BytesRead()
+{
+    std::ifstream io("/proc/self/io");
+    std::string name;
+    long long value = 0;
+    while (io >> name >> value)
+        if (name == "rchar:") return value;
+    return -1;
+}
+
+} // namespace
+
+TEST_F(IniTest, LargeFileIsParsedOnceAndAgainOnlyWhenItChanges)
+{
+    // A damaged file of a megabyte, written long ago as far as its time stamp tells.
+    std::string text = "[main]\nCount=1\n";
+    for (int section = 0; text.size() < 1000000; ++section)
+        text += "[s" + std::to_string(section) + "]\nk=v\nk=w\n";
+    Put(text);
+    fs::last_write_time(fPath, fs::file_time_type::clock::now() - std::chrono::hours(1));
+    TKvnIniFile ini(fPath);
+    long long before = BytesRead();
+    ASSERT_GE(before, 0);
+    for (int read = 0; read < 40; ++read)
+        EXPECT_EQ(ini.ReadInteger("main", "Count", 0), 1);
+    EXPECT_LT(BytesRead() - before, 3 * static_cast<long long>(text.size())) << "40 reads, one file read";
+
+    // Another program changes the file: the next read sees it.
+    Put("[main]\nCount=2\n");
+    fs::last_write_time(fPath, fs::file_time_type::clock::now() - std::chrono::minutes(30));
+    EXPECT_EQ(ini.ReadInteger("main", "Count", 0), 2);
+    ini.WriteInteger("main", "Count", 3);
+    EXPECT_EQ(TKvnIniFile(fPath).ReadInteger("main", "Count", 0), 3);
+    EXPECT_EQ(ini.ReadInteger("main", "Count", 0), 3);
+}
+
 TEST_F(IniTest, OldWindowsFileIsReadAndRewrittenAsUtf8)
 {
     Put("[main]\nName=M\xFCller\nOther=\xE9t\xE9\n");
     TKvnIniFile ini(fPath);
     EXPECT_EQ(ini.ReadString("main", "Name", ""), "Müller");
     ini.WriteString("main", "Name", "Jäger");
-    EXPECT_EQ(Get(), "[main]\nName=Jäger\nOther=été\n");
+    // The changed line is written in UTF-8; the other stays as it was, for the program that wrote it.
+    EXPECT_EQ(Get(), "[main]\nName=Jäger\nOther=\xE9t\xE9\n");
+    EXPECT_EQ(ini.ReadString("main", "Other", ""), "été");
+}
+
+TEST_F(IniTest, EncodingIsDecidedPerLineAndUnchangedLinesKeepTheirBytes)
+{
+    // One stray byte in a comment, a byte-order mark and a lone CR inside what was once one value.
+    const std::string original = "\xEF\xBB\xBF; \xFF\n[main]\nopenPath=/home/j\xC3\xBCrgen/Wettk\xC3\xA4mpfe\n"
+                                 "note=first\rsecond=x\n[Other]\nname=M\xFCller\n";
+    Put(original);
+    TKvnIniFile ini(fPath);
+    EXPECT_EQ(ini.ReadString("main", "openPath", ""), "/home/jürgen/Wettkämpfe");
+    EXPECT_EQ(ini.ReadString("Other", "name", ""), "Müller");
+    // A lone CR ends the line on reading exactly as it will once the file is written again.
+    EXPECT_EQ(ini.ReadString("main", "note", ""), "first");
+    EXPECT_EQ(ini.ReadString("main", "second", ""), "x");
+    ini.WriteString("main", "openPath", "/home/jürgen");
+    EXPECT_EQ(Get(),
+              "\xEF\xBB\xBF; \xFF\n[main]\nopenPath=/home/jürgen\nnote=first\nsecond=x\n[Other]\nname=M\xFCller\n");
+    TKvnIniFile again(fPath);
+    EXPECT_EQ(again.ReadString("main", "note", ""), "first");
+    EXPECT_EQ(again.ReadString("main", "second", ""), "x");
+    EXPECT_EQ(again.ReadString("Other", "name", ""), "Müller");
+    EXPECT_EQ(again.ReadSections(), (std::vector<std::string>{"main", "Other"}));
 }
 
 TEST_F(IniTest, StringsReadBackAsWrittenUpTo2047Characters)
@@ -397,6 +460,23 @@ TEST_F(PathsTest, SettingsMoveToTheConfigFolderWhenTheProgramFolderIsNotWritable
     EXPECT_EQ(UserConfigDir(), (fDir / "config" / "veltro").string() + "/");
     EXPECT_EQ(SettingsFilePath(), (fDir / "config" / "veltro" / "veltro.INI").string());
     EXPECT_TRUE(fs::is_directory(fDir / "config" / "veltro"));
+
+    EXPECT_EQ(SettingsSeedFilePath(), (fDir / "not-there" / "veltro.INI").string());
+    SetExecutablePath((fDir / "veltro").string());
+    EXPECT_EQ(SettingsSeedFilePath(), "");
+
+    // A language chosen in the file beside a program folder that is no longer writable still holds, and the first
+    // write carries it over into the configuration folder, leaving the file beside the program alone.
+    const std::string beside = (fDir / "veltro.INI").string();
+    const std::string config = (fDir / "config" / "veltro" / "veltro.INI").string();
+    Put("[Config]\nlbxLanguage=3\n", beside);
+    TKvnIniFile settings(config, beside);
+    EXPECT_EQ(settings.ReadInteger("Config", "lbxLanguage", -1), 3);
+    settings.WriteString("main", "openPath", "/data");
+    EXPECT_EQ(Get(config), "[Config]\nlbxLanguage=3\n\n[main]\nopenPath=/data\n");
+    EXPECT_EQ(Get(beside), "[Config]\nlbxLanguage=3\n");
+    Put("[Config]\nlbxLanguage=5\n", beside);
+    EXPECT_EQ(settings.ReadInteger("Config", "lbxLanguage", -1), 3) << "once it exists, the own file counts";
 
     // A relative XDG_CONFIG_HOME is not allowed by the base directory rules and is ignored.
     setenv("XDG_CONFIG_HOME", "relative", 1);

@@ -249,4 +249,17 @@ TEST(RtfView, ShowsFormattedParagraphsOrLeavesTheViewAlone)
     EXPECT_TRUE(formatAt(2, 6).fontItalic());
     EXPECT_TRUE(formatAt(2, 9).fontUnderline() && !formatAt(2, 9).fontItalic());
     EXPECT_EQ(edit.textCursor().position(), 0);
+
+    // A long paragraph of many formatting changes reaches the layout as one change, not one per run (which laid out
+    // the growing paragraph again each time).
+    std::string many = "{\\rtf1 ";
+    for (int run = 0; run < 2000; ++run)
+        many += run % 2 ? "\\b0 plain " : "\\b bold ";
+    WriteText(dir.path() + "/many.rtf", many + "}");
+    int changes = 0;
+    QObject::connect(document, &QTextDocument::contentsChange, [&changes](int, int, int) { ++changes; });
+    ASSERT_TRUE(LoadRtfInto(&edit, (dir.path() + "/many.rtf").toStdString()));
+    EXPECT_EQ(document->blockCount(), 1);
+    EXPECT_LE(changes, 5) << "clearing, options and the filling, not one per run";
+    EXPECT_TRUE(document->isUndoRedoEnabled());
 }
