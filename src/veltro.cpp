@@ -7,6 +7,8 @@
 #include "kvnLanguage.h"
 #include "kvnMessages.h"
 #include "kvnPaths.h"
+#include "kvnPrintDialog.h"
+#include "kvnPrintSetup.h"
 #include "kvnSignals.h"
 #include "kvnSwimLang.h"
 #include "kvnUiHandlers.h"
@@ -49,6 +51,7 @@ int RunWindow(int argc, char* argv[], const std::vector<std::string>& arguments)
     kvn::SetMessageHandler(&messageHandler);
     kvn::ApplyLocaleFormatSettings(QLocale::system());
     kvn::GetSystemInfo(); // sets the application title
+    kvn::SetPageSetupEditor(kvn::EditPageSetup);
 
     kvn::SetDefaultLanguage(3);
     veltro::RunLanguageSelection(false);

@@ -114,6 +114,13 @@ TImageLine ImageLineTexts(const std::string& entry)
             QString::fromStdString(alignment), QFileInfo(QString::fromStdString(image.File)).fileName()};
 }
 
+bool EditPageSetup(QWidget* parent, TKvnDocument& document, bool htmlAllowed)
+{
+    TkvnPrintSetupDlg dialog(parent);
+    dialog.Open(document, htmlAllowed);
+    return dialog.exec() == QDialog::Accepted;
+}
+
 bool& NoteEditFixedFace()
 {
     static bool fixedFace = true;

@@ -90,6 +90,10 @@ private:
     bool fBusy = false;
 };
 
+// Shows the setup dialog modally on document; true when it was closed with OK. The document keeps every change
+// either way: the caller saves or reloads it.
+bool EditPageSetup(QWidget* parent, TKvnDocument& document, bool htmlAllowed);
+
 // Whether the template editor shows the fixed-pitch face; remembered while the program runs.
 bool& NoteEditFixedFace();
 

@@ -9,8 +9,10 @@
 #include "kvnNoteEdit.h"
 #include "kvnPaths.h"
 #include "kvnPrint.h"
+#include "kvnPrintDialog.h"
 #include "kvnPrintDocument.h"
 #include "kvnQtCanvas.h"
+#include "kvnQtPrinterInfo.h"
 #include "kvnStrings.h"
 
 #include <gtest/gtest.h>
@@ -341,4 +343,43 @@ TEST_F(PrintSetup, ChangedMarginsAndFooterReachThePrintedPages)
     EXPECT_GE(pages, 3);
     EXPECT_EQ(static_cast<int>(after.count(">Pagefoot<")), pages);
     EXPECT_EQ(static_cast<int>(before.count(">Pagefoot<")), 0);
+}
+
+// Changes the left margin in the setup dialog that the print dialog's "Optionen" opens, and closes it with button.
+void ChangeMarginAndClose(TkvnPrintDlg& printDialog, const QString& margin, const char* button)
+{
+    QTimer::singleShot(0, [margin, button] {
+        QWidget* setup = QApplication::activeModalWidget();
+        ASSERT_NE(setup, nullptr);
+        auto* left = setup->findChild<TKvnEdit*>("edtLeft");
+        left->setFocus();
+        left->selectAll();
+        QTest::keyClicks(left, margin);
+        setup->findChild<TKvnEdit*>("edtRight")->setFocus();
+        setup->findChild<QPushButton*>(button)->click();
+    });
+    printDialog.findChild<QPushButton*>("btnOptions")->click();
+}
+
+TEST_F(PrintSetup, PrintDialogKeepsTheSetupOnOkAndDropsItOnCancel)
+{
+    SetPageSetupEditor(EditPageSetup);
+    SettingsFile().WriteString("Printer", "Current", kPdfPrinterName);
+    {
+        TkvnPrintDlg printDialog;
+        printDialog.FormCreate();
+        printDialog.show();
+        ASSERT_TRUE(printDialog.findChild<QPushButton*>("btnOptions")->isEnabled());
+        int stored = printDialog.Document().MarginLeft();
+
+        ChangeMarginAndClose(printDialog, "44", "BtnCancel");
+        EXPECT_EQ(printDialog.Document().MarginLeft(), stored) << "Cancel reloads the stored settings";
+
+        ChangeMarginAndClose(printDialog, "33", "BtnOk");
+        EXPECT_EQ(printDialog.Document().MarginLeft(), 330);
+    }
+    TkvnPrintDlg next;
+    next.FormCreate();
+    EXPECT_EQ(next.Document().MarginLeft(), 330) << "OK saved the settings for the next print";
+    SetPageSetupEditor(nullptr);
 }
