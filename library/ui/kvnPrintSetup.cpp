@@ -222,6 +222,8 @@ void TkvnPrintSetupDlg::FillPrinters()
     fUi->CBPrinters->clear();
     for (const std::string& name : TKvnQtPrinterInfo::PrinterNames())
         fUi->CBPrinters->addItem(QString::fromStdString(name));
+    // The same choice as the print dialog, where the PDF file is always a printer.
+    fUi->CBPrinters->addItem(QString::fromUtf8(kPdfPrinterName));
 }
 
 void TkvnPrintSetupDlg::ShowFaces(const QString& printer)
