@@ -18,6 +18,8 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QMessageBox>
+#include <QPointer>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
@@ -396,23 +398,36 @@ namespace {
 // Answers the open dialog that the next command shows: chooses path, or cancels when path is empty.
 void AnswerOpenDialog(const std::string& path)
 {
-    // Answers again until the dialog is gone: on a busy machine the dialog may not yet know the file when it is
-    // first accepted and then stays open.
+    // Answers the next open dialog, again after any question it asks (its folder model fills in the background, so
+    // a file it does not know yet is "not found"). It starts in a folder that does not exist and takes a file name
+    // relative to its own folder, so that is set first.
     auto* poll = new QTimer;
-    auto answered = std::make_shared<bool>(false);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, path, answered] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog) {
-            if (*answered) poll->deleteLater();
+    auto answered = std::make_shared<QPointer<QFileDialog>>();
+    auto started = std::make_shared<bool>(false);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, path, answered, started] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            box->accept();
+            *started = false;
             return;
         }
-        *answered = true;
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        if (*started) {
+            if (answered->isNull() || dialog != answered->data()) poll->deleteLater();
+            return;
+        }
+        if (!dialog) return;
+        *started = true;
+        *answered = dialog;
         if (path.empty()) {
             dialog->reject();
-        } else {
-            dialog->selectFile(QString::fromStdString(path));
-            static_cast<QDialog*>(dialog)->accept();
+            return;
         }
+        const std::filesystem::path file(path);
+        dialog->setDirectory(QString::fromStdString(file.parent_path().string()));
+        dialog->selectFile(QString::fromStdString(file.filename().string()));
+        // Queued, so that this timer is free to see a question the dialog asks while it accepts.
+        QTimer::singleShot(0, dialog, [dialog] { static_cast<QDialog*>(dialog)->accept(); });
     });
     poll->start(10);
 }
