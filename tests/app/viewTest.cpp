@@ -33,6 +33,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -411,17 +412,23 @@ namespace {
 // Answers the open dialog that the next command shows: chooses path, or cancels when path is empty.
 void AnswerOpenDialog(const std::string& path)
 {
+    // Answers again until the dialog is gone: on a busy machine the dialog may not yet know the file when it is
+    // first accepted and then stays open.
     auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, path] {
+    auto answered = std::make_shared<bool>(false);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, path, answered] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog) return;
+        if (!dialog) {
+            if (*answered) poll->deleteLater();
+            return;
+        }
+        *answered = true;
         if (path.empty()) {
             dialog->reject();
         } else {
             dialog->selectFile(QString::fromStdString(path));
             static_cast<QDialog*>(dialog)->accept();
         }
-        poll->deleteLater();
     });
     poll->start(10);
 }

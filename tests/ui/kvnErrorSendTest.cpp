@@ -6,6 +6,7 @@
 #include "kvnMessages.h"
 #include "kvnPaths.h"
 #include "kvnWinX.h"
+#include "recordedBoxes.h"
 #include "testHttpServer.h"
 
 #include <QApplication>
@@ -31,27 +32,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class TRecordedBoxes : public IKvnMessageHandler {
-public:
-    TRecordedBoxes() : fPrevious(SetMessageHandler(this)) {}
-    ~TRecordedBoxes() override { SetMessageHandler(fPrevious); }
-    TRecordedBoxes(const TRecordedBoxes&) = delete;
-    TRecordedBoxes& operator=(const TRecordedBoxes&) = delete;
-
-    bool AskYesNo(const std::string&, const std::string&) override { return false; }
-    bool ShowMessageBox(const std::string&, const std::string& text, bool warning, bool) override
-    {
-        Texts.push_back(text);
-        Warnings.push_back(warning);
-        return true;
-    }
-
-    std::vector<std::string> Texts;
-    std::vector<bool> Warnings;
-
-private:
-    IKvnMessageHandler* fPrevious;
-};
+using kvntest::TRecordedBoxes;
 
 // A program folder with an error log beside the executable, and the settings pointing the application information
 // at a server of the test.

@@ -6,6 +6,7 @@
 #include "kvnLanguage.h"
 #include "kvnMessages.h"
 #include "kvnPaths.h"
+#include "recordedBoxes.h"
 
 #include <gtest/gtest.h>
 
@@ -33,28 +34,7 @@ const std::string kNames = "German (Switzerland);German;French;English (US);Ital
                            "Polish;Portuguese;Finnish;Icelandic;Swedish;Norwegian;German (Austria);French (Canada);"
                            "Hungarian;Czech;Slovenian;Croatian;Turkish;Spanish (Mexico);English (UK)";
 
-// Records message boxes instead of showing them.
-class TRecordedBoxes : public IKvnMessageHandler {
-public:
-    TRecordedBoxes() : fPrevious(SetMessageHandler(this)) {}
-    ~TRecordedBoxes() override { SetMessageHandler(fPrevious); }
-    TRecordedBoxes(const TRecordedBoxes&) = delete;
-    TRecordedBoxes& operator=(const TRecordedBoxes&) = delete;
-
-    bool AskYesNo(const std::string&, const std::string&) override { return false; }
-    bool ShowMessageBox(const std::string&, const std::string& text, bool warning, bool) override
-    {
-        Texts.push_back(text);
-        Warnings.push_back(warning);
-        return true;
-    }
-
-    std::vector<std::string> Texts;
-    std::vector<bool> Warnings;
-
-private:
-    IKvnMessageHandler* fPrevious;
-};
+using kvntest::TRecordedBoxes;
 
 // Each test runs in a program folder of its own on a German system, with language and help files as it writes them.
 class LangSelect : public ::testing::Test {
