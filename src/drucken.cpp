@@ -258,6 +258,12 @@ TShownList ShownList(TfrmView& window)
 
 TResultsPrintJob::TResultsPrintJob(TShownList shown) : fShown(shown) {}
 
+TdlgDrucken::TdlgDrucken(QWidget* parent, TShownList shown) : TkvnPrintDlg(parent), fJob(shown)
+{
+    setWindowTitle(QString::fromUtf8(kDruckenCaption));
+    fJob.Attach(Report());
+}
+
 void TResultsPrintJob::Attach(TKvnReport& report)
 {
     report.OnInitReport = [this](TKvnReport& r) { InitReport(r); };

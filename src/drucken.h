@@ -1,6 +1,7 @@
 #pragma once
 
 #include "expClipboard.h"
+#include "kvnPrintDialog.h"
 #include "resultLists.h"
 
 #include <string>
@@ -69,6 +70,18 @@ private:
     TShownList fShown;
     int fSavedTop = 0;
     int fBannerHeight = 0;
+};
+
+// The results print dialog ("Ausdrucken"): the print dialog whose report prints the list that the main window shows.
+class TdlgDrucken : public kvn::TkvnPrintDlg {
+    Q_OBJECT
+
+public:
+    // What shown refers to must outlive the dialog; its HasResults chooses the banner title.
+    TdlgDrucken(QWidget* parent, TShownList shown);
+
+private:
+    TResultsPrintJob fJob;
 };
 
 } // namespace veltro

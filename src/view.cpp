@@ -1,5 +1,6 @@
 #include "view.h"
 
+#include "drucken.h"
 #include "expClipboard.h"
 #include "kvnCompetitionInfo.h"
 #include "kvnFlags.h"
@@ -189,6 +190,7 @@ void TfrmView::ConnectCommands()
     connect(fUi->acShowHelp, &QAction::triggered, this, [this] { ShowPage(pgHelp); });
     connect(fUi->actSearch, &QAction::triggered, this, [this] { fSearch->Start(); });
     connect(fUi->actCopy, &QAction::triggered, this, [this] { CopyShownList(*this); });
+    connect(fUi->acPrint, &QAction::triggered, this, &TfrmView::PrintShownList);
     connect(fUi->btnEvHelp, &QPushButton::clicked, this, [this] { ShowPage(pgHelp); });
     connect(fUi->btnTnHelp, &QPushButton::clicked, this, [this] { ShowPage(pgHelp); });
     connect(fUi->btnEvParticipants, &QPushButton::clicked, this, [this] { ShowPage(pgParticipants); });
@@ -403,6 +405,12 @@ void TfrmView::ShowCompetitionInfo()
 void TfrmView::ShowAbout()
 {
     kvn::ShowAbout(this);
+}
+
+void TfrmView::PrintShownList()
+{
+    TdlgDrucken dialog(this, ShownList(*this));
+    dialog.exec();
 }
 
 void TfrmView::RegisterExtensions()

@@ -93,6 +93,7 @@ private:
     void OpenDialog();
     void ShowCompetitionInfo();
     void ShowAbout();
+    void PrintShownList();
     void ShowPage(int page);
     // Shows the next (1) or previous (-1) page, wrapping around.
     void StepPage(int step);

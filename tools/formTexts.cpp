@@ -3,6 +3,7 @@
 //
 //     QT_QPA_PLATFORM=offscreen build-debug/tools/form_texts /tmp/forms/
 
+#include "drucken.h"
 #include "kvnCompetitionInfo.h"
 #include "kvnKorvanTidewell.h"
 #include "kvnLangSelect.h"
@@ -65,6 +66,7 @@ int main(int argc, char* argv[])
     kvn::TkvnPrintDlg print;
     kvn::TkvnPrintSetupDlg printSetup;
     kvn::TkvnNoteEditDlg noteEdit(80, 15, true, {}, {});
+    veltro::TdlgDrucken drucken(nullptr, veltro::TShownList{});
 
     // The error windows fill in texts of their own when created (the product name in the caption, the failure).
     QDialog errorSend;
@@ -77,8 +79,9 @@ int main(int argc, char* argv[])
     bool written = Export(language, main, "TfrmView");
     written = Export(language, errorSend, "TKvnFErrorSend") && written;
     written = Export(language, errorDialog, "TKvnErrorDialog") && written;
-    for (QWidget* window : std::initializer_list<QWidget*>{&competitionInfo, &languageSelection, &status, &search,
-                                                           &korvanScreen, &preview, &print, &printSetup, &noteEdit})
+    for (QWidget* window :
+         std::initializer_list<QWidget*>{&competitionInfo, &languageSelection, &status, &search, &korvanScreen,
+                                         &preview, &print, &printSetup, &noteEdit, &drucken})
         written = Export(language, *window, kvn::FormClassName(*window)) && written;
     return written ? 0 : 1;
 }

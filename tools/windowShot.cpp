@@ -1,8 +1,10 @@
 // Takes a picture of the main window for the documentation: opens a result file, shows the first event whose
-// results carry split times, with splits switched on, and saves the window as a PNG file.
+// results carry split times, with splits switched on, and saves the window as a PNG file; with "print" the results
+// print dialog for that list instead.
 //
-//     xvfb-run -a build-release/tools/window_shot samples/sample-meet.ovz docs/main-window.png [LANGUAGE-CODE]
+//     xvfb-run -a build-release/tools/window_shot samples/sample-meet.ovz docs/main-window.png [LANGUAGE-CODE [print]]
 
+#include "drucken.h"
 #include "eventsBrowser.h"
 #include "kvnIniFiles.h"
 #include "kvnLanguage.h"
@@ -17,6 +19,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <string>
 
 namespace {
 
@@ -46,8 +49,9 @@ QTreeWidgetItem* FirstEventWithSplits(veltro::TfrmView& window)
 
 int main(int argc, char* argv[])
 {
-    if (argc != 3 && argc != 4) {
-        std::fprintf(stderr, "usage: window_shot RESULTFILE OUTPUT.png [LANGUAGE-CODE]\n");
+    bool printDialog = argc == 5 && std::string(argv[4]) == "print";
+    if (argc != 3 && argc != 4 && !printDialog) {
+        std::fprintf(stderr, "usage: window_shot RESULTFILE OUTPUT.png [LANGUAGE-CODE [print]]\n");
         return 2;
     }
     int language = 3;
@@ -83,7 +87,15 @@ int main(int argc, char* argv[])
     window.Widgets().TrvEvents->setCurrentItem(node);
     window.Widgets().TrvEvents->scrollToItem(node);
     QTest::qWait(300);
-    bool saved = window.grab().save(QString::fromLocal8Bit(argv[2]), "PNG");
+    QPixmap picture = window.grab();
+    if (printDialog) {
+        veltro::TdlgDrucken dialog(&window, veltro::ShownList(window));
+        dialog.show();
+        if (!QTest::qWaitForWindowExposed(&dialog)) return 1;
+        QTest::qWait(300);
+        picture = dialog.grab();
+    }
+    bool saved = picture.save(QString::fromLocal8Bit(argv[2]), "PNG");
     std::filesystem::remove(settings);
     return saved ? 0 : 1;
 }

@@ -338,7 +338,7 @@ void TkvnPrintDlg::btnPrintClick()
 
 bool TkvnPrintDlg::PrintReport()
 {
-    Report().SetCopies(fUi->edtExemplare->value());
+    Report().SetCopies(fUi->edtExemplare->GetIntValue());
     Report().SetCaption(windowTitle().toStdString());
     RunWithStatus(this, 2, true, [this](TKvnStatusDlg& status) {
         TReportStatus reportStatus = StatusOf(status);

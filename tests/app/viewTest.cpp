@@ -1,14 +1,20 @@
 #include "view.h"
+#include "drucken.h"
 #include "guiTestSupport.h"
 #include "kvnIniFiles.h"
 #include "kvnKorvanTidewell.h"
 #include "kvnLanguage.h"
 #include "kvnMessages.h"
 #include "kvnPaintbox.h"
+#include "kvnPrintDialog.h"
 #include "kvnSignals.h"
+#include "kvnStrings.h"
+#include "kvnWinX.h"
 #include "listHeader.h"
 #include "orvGenerator.h"
 #include "participantsBrowser.h"
+#include "printTestSupport.h"
+#include "treeExport.h"
 #include "ui_TfrmView.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +26,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
@@ -29,10 +36,19 @@
 #include <csignal>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 using namespace kvn;
 using namespace veltro;
+using veltrotest::Clubs;
+using veltrotest::Event;
 using veltrotest::Meet;
+using veltrotest::Person;
+using veltrotest::Results;
+using veltrotest::Session;
+using veltrotest::Swim;
 using veltrotest::TProgramFolder;
 using veltrotest::TRecordedBoxes;
 
@@ -454,4 +470,56 @@ TEST_F(MainWindow, OpenPathIsWrittenOnlyWhenAFileWasChosen)
         window.close();
     }
     EXPECT_EQ(SettingsFile().ReadString("main", "openPath", ""), fFolder.Path().string());
+}
+
+// Ctrl+P on a ranked event opens the results print dialog, and printing it on the PDF entry writes the heading
+// lines, the list title and the ranked swimmers in their order into a real PDF file.
+TEST_F(MainWindow, CtrlPPrintsTheShownEventIntoAPdfFile)
+{
+    TfrmView& window = *fWindow;
+    // In the file the swimmers stand in another order than their ranks.
+    window.LoadFile(fFolder.Write(
+        "meet.ovf", Meet("<PLACE>Bern</PLACE>" + Session(Event(7, 1, "<DIS>100</DIS>")) +
+                         Clubs(Person(1, "Third", Results(Swim("RESULT", 7, "V00:01:01.00", "<RANK>3</RANK>"))) +
+                               Person(2, "First", Results(Swim("RESULT", 7, "V00:00:58.12", "<RANK>1</RANK>"))) +
+                               Person(3, "Second", Results(Swim("RESULT", 7, "V00:00:59.40", "<RANK>2</RANK>")))))));
+    Ui::TfrmView& form = window.Widgets();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    form.PgcMain->setCurrentIndex(TfrmView::pgEvents);
+    QTreeWidgetItem* event = FindEventNode(*form.TrvEvents, 1, 0);
+    form.TrvEvents->setCurrentItem(event);
+    window.Events().ShowEventList(event);
+    ASSERT_TRUE(form.acPrint->isEnabled());
+
+    std::string pdf = (fFolder.Path() / "list.pdf").string();
+    kvn::SetSaveFileDialog([&](QWidget*, const kvn::TKvnSaveRequest&) { return std::optional<std::string>(pdf); });
+    QString caption;
+    QTimer::singleShot(50, &window, [&] {
+        auto* dialog = qobject_cast<TdlgDrucken*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        caption = dialog->windowTitle();
+        auto* printers = dialog->findChild<QComboBox*>("CBPrinters");
+        printers->setCurrentIndex(printers->findText("PDF file"));
+        dialog->findChild<QPushButton*>("btnPrint")->click();
+    });
+    QTest::keyClick(&window, Qt::Key_P, Qt::ControlModifier);
+    kvn::SetSaveFileDialog(nullptr);
+
+    EXPECT_EQ(caption, "Print results");
+    std::string text = kvntest::PdfText(QString::fromStdString(pdf)).toStdString();
+    ASSERT_FALSE(text.empty()) << "no PDF at " << pdf;
+    std::vector<std::string> inOrder = {"Test meet",
+                                        "Bern",
+                                        FormatDate(true, EncodeDate(2024, 6, 1)),
+                                        event->text(0).toStdString(),
+                                        "First A, 90",
+                                        "Second A, 90",
+                                        "Third A, 90"};
+    std::size_t at = 0;
+    for (const std::string& expected : inOrder) {
+        std::size_t found = text.find(expected, at);
+        ASSERT_NE(found, std::string::npos) << expected << " after " << at << " in\n" << text;
+        at = found + expected.size();
+    }
 }

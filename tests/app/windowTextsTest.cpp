@@ -1,8 +1,15 @@
+#include "drucken.h"
 #include "guiTestSupport.h"
 #include "kvnCompetitionInfo.h"
+#include "kvnDebug.h"
+#include "kvnErrorDialog.h"
+#include "kvnErrorSend.h"
 #include "kvnForm.h"
+#include "kvnKorvanTidewell.h"
 #include "kvnLangSelect.h"
 #include "kvnLanguage.h"
+#include "kvnPrintDialog.h"
+#include "kvnPrintPreview.h"
 #include "kvnStatus.h"
 #include "search.h"
 #include "view.h"
@@ -71,6 +78,24 @@ std::vector<TShippedWindow> ShippedWindows()
          }},
         {"status dialog", [](const TProgramFolder&) { return std::make_unique<TKvnStatusDlg>(nullptr, 3, true); }},
         {"find dialog", [](const TProgramFolder&) { return std::make_unique<veltro::TSearchDialog>(); }},
+        {"print dialog", [](const TProgramFolder&) { return std::make_unique<TkvnPrintDlg>(); }},
+        {"results print dialog",
+         [](const TProgramFolder&) { return std::make_unique<veltro::TdlgDrucken>(nullptr, veltro::TShownList{}); }},
+        {"preview", [](const TProgramFolder&) { return std::make_unique<TkvnPreviewDlg>(); }},
+        {"about box", [](const TProgramFolder&) { return std::make_unique<TKvnFKorvanScreen>(); }},
+        {"start-up screen",
+         [](const TProgramFolder&) {
+             auto screen = std::make_unique<TKvnFKorvanScreen>();
+             screen->ShowAsStartScreen();
+             return screen;
+         }},
+        {"error report", [](const TProgramFolder&) { return std::make_unique<TKvnFErrorSend>(); }},
+        {"error dialog",
+         [](const TProgramFolder&) {
+             TKvnFailure failure{"EAccessViolation", "veltro", 0x1234, "Access violation at address 00001234",
+                                 "main (veltro.cpp, line 12)\r\n"};
+             return std::make_unique<TKvnErrorDialog>(failure);
+         }},
     };
 }
 

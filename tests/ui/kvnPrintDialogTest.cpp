@@ -2,6 +2,7 @@
 
 #include "printTestSupport.h"
 
+#include "kvnEdit.h"
 #include "kvnIniFiles.h"
 #include "kvnPrintPreview.h"
 #include "kvnQtPrinterInfo.h"
@@ -12,7 +13,6 @@
 #include <QComboBox>
 #include <QFile>
 #include <QPushButton>
-#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QToolButton>
@@ -93,7 +93,7 @@ TEST_F(PrintDialog, AStoredPrinterThatIsGoneLeavesTheSystemPrinterAndThePdfEntry
         EXPECT_TRUE(Child<QPushButton>(dialog, "btnPreview").isEnabled());
         EXPECT_EQ(Child<QPushButton>(dialog, "btnHtml").toolTip(), "Save as HTML file");
         EXPECT_FALSE(Child<QPushButton>(dialog, "btnOptions").isEnabled()) << "no page setup installed";
-        EXPECT_EQ(Child<QSpinBox>(dialog, "edtExemplare").minimum(), 1);
+        EXPECT_EQ(Child<TKvnEdit>(dialog, "edtExemplare").MinValue(), 1);
     }
 
     SettingsFile().WriteString("Printer", "Current", kPdfPrinterName);
@@ -153,7 +153,7 @@ TEST_F(PrintDialog, PrintingOnThePdfEntryWritesTheCopiesIntoARealPdfFile)
     TkvnPrintDlg dialog;
     kvntest::NumberedLines(dialog.Report(), 12);
     dialog.FormCreate();
-    Child<QSpinBox>(dialog, "edtExemplare").setValue(2);
+    Child<TKvnEdit>(dialog, "edtExemplare").setText("2");
 
     // Cancelling the file name leaves the dialog open without output.
     ClickWhenShown(Child<QPushButton>(dialog, "btnPrint"));
