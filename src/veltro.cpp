@@ -10,6 +10,8 @@
 #include "kvnLanguage.h"
 #include "kvnMessages.h"
 #include "kvnPaths.h"
+#include "kvnPrintDialog.h"
+#include "kvnPrintSetup.h"
 #include "kvnSignals.h"
 #include "kvnSwimLang.h"
 #include "kvnUiHandlers.h"
@@ -65,6 +67,7 @@ int RunWindow(int argc, char* argv[], const std::vector<std::string>& arguments)
     kvn::GetSystemInfo(); // sets the application title
     kvn::ConfigureDiagnostics(kvn::ErrorLogPath(), kvn::GetSystemInfo().InfoLine());
     kvn::TKvnDebugFile debugFile(kvn::SettingsFile().ReadString("Special", "DebugFile", "$"));
+    kvn::SetPageSetupEditor(kvn::EditPageSetup);
 
     int status = StartAndRun(arguments);
     kvn::SetMessageHandler(nullptr);

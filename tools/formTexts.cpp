@@ -8,8 +8,10 @@
 #include "kvnLangSelect.h"
 #include "kvnLanguage.h"
 #include "kvnLanguageForms.h"
+#include "kvnNoteEdit.h"
 #include "kvnPrintDialog.h"
 #include "kvnPrintPreview.h"
+#include "kvnPrintSetup.h"
 #include "kvnStatus.h"
 #include "search.h"
 #include "ui_TKvnErrorDialog.h"
@@ -61,6 +63,8 @@ int main(int argc, char* argv[])
     veltro::TSearchDialog search;
     kvn::TkvnPreviewDlg preview;
     kvn::TkvnPrintDlg print;
+    kvn::TkvnPrintSetupDlg printSetup;
+    kvn::TkvnNoteEditDlg noteEdit(80, 15, true, {}, {});
 
     // The error windows fill in texts of their own when created (the product name in the caption, the failure).
     QDialog errorSend;
@@ -73,9 +77,8 @@ int main(int argc, char* argv[])
     bool written = Export(language, main, "TfrmView");
     written = Export(language, errorSend, "TKvnFErrorSend") && written;
     written = Export(language, errorDialog, "TKvnErrorDialog") && written;
-    for (QWidget* window :
-         std::initializer_list<QWidget*>{&competitionInfo, &languageSelection, &status, &search, &korvanScreen, &preview,
-                                         &print})
+    for (QWidget* window : std::initializer_list<QWidget*>{&competitionInfo, &languageSelection, &status, &search,
+                                                           &korvanScreen, &preview, &print, &printSetup, &noteEdit})
         written = Export(language, *window, kvn::FormClassName(*window)) && written;
     return written ? 0 : 1;
 }
