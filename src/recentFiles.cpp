@@ -21,7 +21,8 @@ std::string Key(int index)
 
 } // namespace
 
-TRecentFiles::TRecentFiles(QMenu& menu, QAction* before, TOpen open) : QObject(&menu), fOpen(std::move(open))
+TRecentFiles::TRecentFiles(QWidget& window, QMenu& menu, QAction* before, TOpen open)
+    : QObject(&menu), fOpen(std::move(open))
 {
     for (int i = 0; i < kMaxFiles; ++i) {
         auto* action = new QAction(&menu);
@@ -30,7 +31,7 @@ TRecentFiles::TRecentFiles(QMenu& menu, QAction* before, TOpen open) : QObject(&
         action->setVisible(false);
         menu.insertAction(before, action);
         // The window has to see the shortcut while the menu is closed.
-        if (QWidget* window = menu.window()) window->addAction(action);
+        window.addAction(action);
         connect(action, &QAction::triggered, this, [this, i] {
             // Copied: opening the file changes the list.
             if (i < static_cast<int>(fFiles.size())) fOpen(std::string(fFiles[i]));

@@ -8,6 +8,7 @@
 
 class QAction;
 class QMenu;
+class QWidget;
 
 namespace kvn {
 class TKvnIniFile;
@@ -22,8 +23,9 @@ public:
     static constexpr int kMaxFiles = 8;
     using TOpen = std::function<void(const std::string& path)>;
 
-    // The commands go into menu before the action before; open is called with the chosen file.
-    TRecentFiles(QMenu& menu, QAction* before, TOpen open);
+    // The commands go into menu before the action before, their shortcuts into window; open is called with the
+    // chosen file.
+    TRecentFiles(QWidget& window, QMenu& menu, QAction* before, TOpen open);
 
     // Puts path at the top of the list.
     void Add(const std::string& path);

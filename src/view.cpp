@@ -123,7 +123,8 @@ TfrmView::TfrmView(std::vector<std::string> arguments, QWidget* parent)
 
     CreateBrowsers();
     fSearch = std::make_unique<TParticipantSearch>(*this);
-    fRecentFiles = new TRecentFiles(*fUi->mnuDatei, fUi->acQuit, [this](const std::string& path) { LoadFile(path); });
+    fRecentFiles =
+        new TRecentFiles(*this, *fUi->mnuDatei, fUi->acQuit, [this](const std::string& path) { LoadFile(path); });
     fLiveReload = new TLiveReload([this] { ReloadFile(); }, this);
     setAcceptDrops(true);
     ConnectCommands();

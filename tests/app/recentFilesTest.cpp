@@ -88,6 +88,9 @@ TEST_F(RecentFiles, SurviveARestartMostRecentFirstAndLoseFilesThatAreGone)
     EXPECT_EQ(shown[0]->text().toStdString(), "&1 " + first);
     EXPECT_EQ(shown[1]->text().toStdString(), "&2 " + second);
     EXPECT_EQ(shown[1]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_2));
+    // Listed above "Beenden", which stays the last command.
+    EXPECT_EQ(restarted.Widgets().mnuDatei->actions().back(), restarted.Widgets().acQuit);
+    EXPECT_TRUE(restarted.actions().contains(shown[0]));
 
     // Choosing one opens it as the open command would, and puts it first.
     shown[1]->trigger();
