@@ -90,12 +90,6 @@ int ReportProgress(void* user, curl_off_t receiveTotal, curl_off_t received, cur
     return status->CheckAborted() ? 1 : 0;
 }
 
-bool IsReadableFile(const std::string& path)
-{
-    std::error_code error;
-    return !path.empty() && std::filesystem::is_regular_file(path, error) && std::ifstream(path).good();
-}
-
 } // namespace
 
 TKvnHTTP::TKvnHTTP()

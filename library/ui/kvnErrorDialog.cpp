@@ -3,6 +3,7 @@
 #include "ui_TKvnErrorDialog.h"
 
 #include "kvnDebug.h"
+#include "kvnIcons.h"
 #include "kvnMessages.h"
 
 #include <QApplication>
@@ -14,7 +15,6 @@ namespace kvn {
 namespace {
 
 constexpr int kIconSize = 32;
-constexpr const char* kProgramErrorIcon = ":/icons/X_ERROR.png";
 
 QString FromUtf8(const std::string& text)
 {
@@ -22,12 +22,6 @@ QString FromUtf8(const std::string& text)
 }
 
 } // namespace
-
-QIcon ErrorIcon()
-{
-    if (QFile::exists(kProgramErrorIcon)) return QIcon(kProgramErrorIcon);
-    return QApplication::style()->standardIcon(QStyle::SP_MessageBoxCritical);
-}
 
 TKvnErrorDialog::TKvnErrorDialog(const TKvnFailure& failure, QWidget* parent)
     : TKvnFormDialog(parent), fUi(std::make_unique<Ui::TKvnErrorDialog>())

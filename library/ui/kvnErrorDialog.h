@@ -17,9 +17,6 @@ namespace kvn {
 
 struct TKvnFailure;
 
-// The icon of the error dialogs, "X_ERROR" of the program's resources when they have it, else the standard one.
-QIcon ErrorIcon();
-
 class TKvnErrorDialog : public TKvnFormDialog {
     Q_OBJECT
 
