@@ -11,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTest>
@@ -138,6 +140,9 @@ TEST_F(LiveReload, AFileRewrittenInPlaceOrReplacedByARenameIsReloadedWithTheSele
     ASSERT_TRUE(WaitForCompetition("Live "));
     ExpectSelectionKept();
     EXPECT_TRUE(Status().startsWith("File reloaded at ")) << Status().toStdString();
+    // A node that the new file no longer has gives way to its parent.
+    EXPECT_EQ(FindNodePath(*fWindow->Widgets().TrvEvents, fEventNode + QStringList{"gone"}),
+              fWindow->Widgets().TrvEvents->currentItem());
 
     // As writers do: the new file is written beside the old one and renamed over it.
     std::string written = fPath + ".part";
@@ -168,6 +173,19 @@ TEST_F(LiveReload, AHalfWrittenFileKeepsTheShownResultsUntilItIsComplete)
     WriteFile(fPath, complete);
     ASSERT_TRUE(WaitForCompetition("Complete "));
     ExpectSelectionKept();
+}
+
+TEST_F(LiveReload, AChangeUnderAModalDialogIsReadWhenTheDialogCloses)
+{
+    QDialog dialog(fWindow.get());
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.show();
+    ASSERT_EQ(QApplication::activeModalWidget(), &dialog);
+    WriteFile(fPath, Renamed("Later "));
+    QTest::qWait(200);
+    EXPECT_FALSE(fWindow->Competitions().itemText(1).startsWith("Later "));
+    dialog.hide();
+    EXPECT_TRUE(WaitForCompetition("Later "));
 }
 
 TEST_F(LiveReload, NothingIsReloadedWhileSwitchedOff)
