@@ -21,4 +21,28 @@ void SetUpBrowserTree(QTreeWidget& tree)
     tree.setPalette(palette);
 }
 
+QStringList NodePath(const QTreeWidgetItem* node)
+{
+    QStringList path;
+    for (; node; node = node->parent())
+        path.prepend(node->text(0));
+    return path;
+}
+
+QTreeWidgetItem* FindNodePath(const QTreeWidget& tree, const QStringList& path)
+{
+    QTreeWidgetItem* found = nullptr;
+    for (const QString& text : path) {
+        int count = found ? found->childCount() : tree.topLevelItemCount();
+        QTreeWidgetItem* next = nullptr;
+        for (int i = 0; i < count && !next; ++i) {
+            QTreeWidgetItem* child = found ? found->child(i) : tree.topLevelItem(i);
+            if (child->text(0) == text) next = child;
+        }
+        if (!next) break;
+        found = next;
+    }
+    return found;
+}
+
 } // namespace veltro

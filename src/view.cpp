@@ -1,5 +1,6 @@
 #include "view.h"
 
+#include "browserTree.h"
 #include "drucken.h"
 #include "expClipboard.h"
 #include "kvnCompetitionInfo.h"
@@ -19,8 +20,10 @@
 #include "kvnTreeIcons.h"
 #include "kvnWinX.h"
 #include "listHeader.h"
+#include "liveReload.h"
 #include "orvida.h"
 #include "participantsBrowser.h"
+#include "recentFiles.h"
 #include "search.h"
 #include "startup.h"
 #include "ui_TfrmView.h"
@@ -28,8 +31,12 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QStatusBar>
@@ -54,6 +61,31 @@ int TagOf(const QAction* action)
 {
     return action->property("tag").toInt();
 }
+
+// The first local result file among dropped data, or "".
+std::string DroppedResultFile(const QMimeData* data)
+{
+    if (!data) return {};
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile() && IsResultFileName(url.toLocalFile().toStdString()))
+            return url.toLocalFile().toStdString();
+    return {};
+}
+
+// Where a list is scrolled to, to scroll it there again after the list is drawn anew.
+struct TScrollPosition {
+    explicit TScrollPosition(const QAbstractScrollArea& box)
+        : X(box.horizontalScrollBar()->value()), Y(box.verticalScrollBar()->value())
+    {
+    }
+    void Restore(QAbstractScrollArea& box) const
+    {
+        box.horizontalScrollBar()->setValue(X);
+        box.verticalScrollBar()->setValue(Y);
+    }
+    int X;
+    int Y;
+};
 
 } // namespace
 
@@ -92,6 +124,10 @@ TfrmView::TfrmView(std::vector<std::string> arguments, QWidget* parent)
 
     CreateBrowsers();
     fSearch = std::make_unique<TParticipantSearch>(*this);
+    fRecentFiles =
+        new TRecentFiles(*this, *fUi->mnuDatei, fUi->acQuit, [this](const std::string& path) { LoadFile(path); });
+    fLiveReload = new TLiveReload([this] { ReloadFile(); }, this);
+    setAcceptDrops(true);
     ConnectCommands();
     RestoreSettings();
 
@@ -179,7 +215,10 @@ void TfrmView::CreateBrowsers()
 void TfrmView::ConnectCommands()
 {
     connect(fUi->acOpen, &QAction::triggered, this, &TfrmView::OpenDialog);
-    connect(fUi->acClose, &QAction::triggered, this, &TfrmView::CloseFile);
+    connect(fUi->acClose, &QAction::triggered, this, [this] {
+        CloseFile();
+        fLiveReload->Watch("");
+    });
     connect(fUi->acFileInfo, &QAction::triggered, this, [this] { ShowMessageBox(fDocument->FileInfoText()); });
     connect(fUi->acCompetitionInfo, &QAction::triggered, this, &TfrmView::ShowCompetitionInfo);
     connect(fUi->acQuit, &QAction::triggered, this, &QWidget::close);
@@ -187,6 +226,7 @@ void TfrmView::ConnectCommands()
     connect(fUi->acLanguage, &QAction::triggered, this, [] { RunLanguageSelection(true); });
     connect(fUi->acRegister, &QAction::triggered, this, &TfrmView::RegisterExtensions);
     connect(fUi->acQuillon, &QAction::triggered, this, &TfrmView::OpenInQuillon);
+    connect(fUi->acAutoReload, &QAction::toggled, this, [this](bool on) { fLiveReload->SetEnabled(on); });
     connect(fUi->acShowHelp, &QAction::triggered, this, [this] { ShowPage(pgHelp); });
     connect(fUi->actSearch, &QAction::triggered, this, [this] { fSearch->Start(); });
     connect(fUi->actCopy, &QAction::triggered, this, [this] { CopyShownList(*this); });
@@ -288,6 +328,13 @@ void TfrmView::ShowLoadErrors()
 
 void TfrmView::LoadFile(const std::string& path)
 {
+    if (OpenDocument(path, false)) fRecentFiles->Add(path);
+    // A file that is still being written may read well once it is complete.
+    fLiveReload->Watch(path);
+}
+
+bool TfrmView::OpenDocument(const std::string& path, bool reload)
+{
     QApplication::setOverrideCursor(Qt::WaitCursor);
     struct TRestoreCursor {
         ~TRestoreCursor() { QApplication::restoreOverrideCursor(); }
@@ -298,19 +345,19 @@ void TfrmView::LoadFile(const std::string& path)
     fProgressThrottle.Reset();
     fDocument->LoadFromFile(path, [this](std::int32_t position) { ShowProgress(position); });
     if (!fDocument->Errors().empty()) {
-        ShowLoadErrors();
-        return;
+        if (!reload) ShowLoadErrors();
+        return false;
     }
     SetStatus("Searching events and persons...");
     fDocument->BuildIndexes();
     SetStatus("");
     if (!fDocument->Errors().empty()) {
-        ShowLoadErrors();
-        return;
+        if (!reload) ShowLoadErrors();
+        return false;
     }
     if (fDocument->CompetitionCount() == 0) {
-        ShowMessageBox(Text("V", 4), true, false);
-        return;
+        if (!reload) ShowMessageBox(Text("V", 4), true, false);
+        return false;
     }
     SetCaption(fDocument->FileName());
     EnableTag(1, true);
@@ -330,8 +377,60 @@ void TfrmView::LoadFile(const std::string& path)
     if (fCompetitions->count() > 0) {
         fCompetitions->setCurrentIndex(0);
         CbxCompetitionsChange();
-        fCompetitions->setFocus();
+        if (!reload) fCompetitions->setFocus();
     }
+    return true;
+}
+
+void TfrmView::ReloadFile()
+{
+    if (fCurrentFile.empty()) return;
+    // Read into a document of its own first, so that a half-written file leaves the shown results alone.
+    std::string problem;
+    {
+        TOrvida trial;
+        trial.LoadFromFile(fCurrentFile);
+        if (trial.Errors().empty()) trial.BuildIndexes();
+        if (!trial.Errors().empty())
+            problem = trial.Errors().front();
+        else if (trial.CompetitionCount() == 0)
+            problem = Text("V", 4);
+    }
+    std::string time = QTime::currentTime().toString("HH:mm:ss").toStdString();
+    if (!problem.empty()) {
+        SetStatus(FormatText(Text("V", 33), {time, problem}));
+        return;
+    }
+
+    int competition = fCompetitions->currentIndex();
+    QStringList eventNode = NodePath(fUi->TrvEvents->currentItem());
+    QStringList clubNode = NodePath(fUi->trvClubs->currentItem());
+    TScrollPosition eventList(*fUi->pbEvents);
+    TScrollPosition clubList(*fUi->pbClubs);
+    QWidget* focus = QApplication::focusWidget();
+
+    bool opened = OpenDocument(fCurrentFile, true);
+    fLiveReload->Watch(fCurrentFile);
+    if (!opened) {
+        SetStatus(FormatText(Text("V", 33),
+                             {time, fDocument->Errors().empty() ? Text("V", 4) : fDocument->Errors().front()}));
+        return;
+    }
+    if (competition > 0 && competition < fCompetitions->count()) fCompetitions->setCurrentIndex(competition);
+    // Selected without the browsers' delay, which would draw the list again scrolled to the top.
+    auto select = [](QTreeWidget& tree, const QStringList& path) {
+        QSignalBlocker quiet(&tree);
+        QTreeWidgetItem* node = FindNodePath(tree, path);
+        tree.setCurrentItem(node);
+        if (node) tree.scrollToItem(node);
+        return node;
+    };
+    fEvents->ShowEventList(select(*fUi->TrvEvents, eventNode));
+    fParticipants->ShowParticipant(select(*fUi->trvClubs, clubNode));
+    eventList.Restore(*fUi->pbEvents);
+    clubList.Restore(*fUi->pbClubs);
+    if (focus && focus->isVisible()) focus->setFocus();
+    SetStatus(FormatText(Text("V", 32), {time}));
 }
 
 void TfrmView::CloseFile()
@@ -431,6 +530,8 @@ void TfrmView::RestoreSettings()
 {
     TKvnIniFile& settings = SettingsFile();
     fOpenPath = settings.ReadString(kMain, "openPath", "");
+    fRecentFiles->Read(settings);
+    fUi->acAutoReload->setChecked(settings.ReadBool(kMain, "AutoReload", false));
     fSearch->ReadPosition(settings, kMain);
     int page = settings.ReadInteger(kMain, "pgcMain", pgHelp);
     ShowPage(std::clamp(page, 0, fUi->PgcMain->count() - 1));
@@ -448,6 +549,8 @@ void TfrmView::SaveSettings() const
 {
     TKvnIniFile& settings = SettingsFile();
     if (fOpenPathChosen) settings.WriteString(kMain, "openPath", fOpenPath);
+    fRecentFiles->Write(settings);
+    settings.WriteBool(kMain, "AutoReload", fUi->acAutoReload->isChecked());
     fSearch->WritePosition(settings, kMain);
     settings.WriteInteger(kMain, "pgcMain", fUi->PgcMain->currentIndex());
     settings.WriteInteger(kMain, "trvEvents", fEventsTree->Width());
@@ -486,6 +589,19 @@ void TfrmView::AskFirstQuestions()
         settings.WriteBool("Files", "AskRegExtension", false);
     }
     OfferPendingErrorReport();
+}
+
+void TfrmView::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppedResultFile(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void TfrmView::dropEvent(QDropEvent* event)
+{
+    std::string path = DroppedResultFile(event->mimeData());
+    if (path.empty()) return;
+    event->acceptProposedAction();
+    LoadFile(path);
 }
 
 void TfrmView::closeEvent(QCloseEvent* event)

@@ -26,8 +26,10 @@ class TKvnSplitterPane;
 
 namespace veltro {
 
+class TLiveReload;
 class TParticipantsBrowser;
 class TParticipantSearch;
+class TRecentFiles;
 
 // The main window: opens a result file into the one document, lists its competitions, and shows the chosen one
 // on the events page and the participants page. The browsers hold the logic; this class wires them to the widgets
@@ -45,6 +47,9 @@ public:
 
     // Closes the current file and opens the file at path; problems are reported in message boxes.
     void LoadFile(const std::string& path);
+    // Reads the current file again, keeping competition, page, selected nodes and list positions; a file that cannot
+    // be read leaves the shown results and says so in the status bar.
+    void ReloadFile();
     // Closes the file: empty browsers, commands of tags 1 and 2 off.
     void CloseFile();
     // Shows the competition chosen in the competitions list.
@@ -67,6 +72,8 @@ public:
     TParticipantSearch& Search() { return *fSearch; }
     QComboBox& Competitions() { return *fCompetitions; }
     const std::string& CurrentFile() const { return fCurrentFile; }
+    TRecentFiles& RecentFiles() { return *fRecentFiles; }
+    TLiveReload& LiveReload() { return *fLiveReload; }
     // The list shown last, on either page, holds results (true) or only entries.
     bool HasResults() const { return fHasResults; }
     // Actions carrying the tag (1: a file is open; 2: a list is shown; 0: always).
@@ -77,6 +84,8 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // Icons of the desktop's theme for the tool bar's commands, bundled ones where the theme has none.
@@ -90,6 +99,8 @@ private:
     void OnLanguageChange();
     void EnableTag(int tag, bool enabled);
     void ShowLoadErrors();
+    // Loads path into the document; without quiet, problems are shown in message boxes. True when it is shown.
+    bool OpenDocument(const std::string& path, bool quiet);
     void OpenDialog();
     void ShowCompetitionInfo();
     void ShowAbout();
@@ -105,6 +116,8 @@ private:
     std::unique_ptr<TEventsBrowser> fEvents;
     std::unique_ptr<TParticipantsBrowser> fParticipants;
     std::unique_ptr<TParticipantSearch> fSearch;
+    TRecentFiles* fRecentFiles = nullptr; // owned by the menu
+    TLiveReload* fLiveReload = nullptr;   // owned by the window
     QComboBox* fCompetitions = nullptr;
     kvn::TKvnSplitterPane* fEventsTree = nullptr; // owned by its splitter
     kvn::TKvnSplitterPane* fClubsTree = nullptr;
