@@ -2,6 +2,7 @@
 
 #include "kvnMessages.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,12 @@ public:
     TRecordedBoxes(const TRecordedBoxes&) = delete;
     TRecordedBoxes& operator=(const TRecordedBoxes&) = delete;
 
-    bool AskYesNo(const std::string&, const std::string&) override { return false; }
+    bool AskYesNo(const std::string&, const std::string& question) override
+    {
+        Questions.push_back(question);
+        if (WhenAsked) WhenAsked();
+        return false;
+    }
     bool ShowMessageBox(const std::string&, const std::string& text, bool warning, bool) override
     {
         Texts.push_back(text);
@@ -23,6 +29,9 @@ public:
         return true;
     }
 
+    // Runs at every question, to look at the program while it asks.
+    std::function<void()> WhenAsked;
+    std::vector<std::string> Questions;
     std::vector<std::string> Texts;
     std::vector<bool> Warnings;
 
