@@ -4,6 +4,8 @@
 
 #include "kvnEncoding.h"
 #include "kvnFunctions.h"
+#include "kvnLanguage.h"
+#include "kvnMessages.h"
 
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -64,14 +66,32 @@ QStringList TkvnNoteEditDlg::Text() const
     return fUi->memNotiz->Lines();
 }
 
+void TkvnNoteEditDlg::SetSave(std::function<bool(const QStringList&)> save)
+{
+    fSave = std::move(save);
+}
+
+void TkvnNoteEditDlg::done(int result)
+{
+    QStringList text = Text();
+    if (fSave && !fSave(text) && fUnsavedText != text) {
+        fUnsavedText = text;
+        ShowMessageBox(GetLanguage().GetText("G", 41), true);
+        return;
+    }
+    TKvnFormDialog::done(result);
+}
+
 void TkvnNoteEditDlg::ShowFace()
 {
     fUi->memNotiz->setFont(FixedFace() ? QFontDatabase::systemFont(QFontDatabase::FixedFont) : font());
 }
 
-void EditNote(int columns, int rows, bool& fixedFace, QStringList& text, const QString& caption, QWidget* parent)
+void EditNote(int columns, int rows, bool& fixedFace, QStringList& text, const QString& caption, QWidget* parent,
+              std::function<bool(const QStringList&)> save)
 {
     TkvnNoteEditDlg editor(columns, rows, fixedFace, text, caption, parent);
+    editor.SetSave(std::move(save));
     editor.exec();
     fixedFace = editor.FixedFace();
     text = editor.Text();

@@ -5,7 +5,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace Ui {
@@ -35,15 +37,25 @@ public:
     // The memo's lines.
     QStringList Text() const;
 
+    // Called with the memo's lines when the editor closes; when it returns false, the warning G/41 is shown and
+    // the editor stays open, so nothing typed is lost. Closing again with the text unchanged since that warning
+    // gives up, so that a file that can never be written does not hold the user in the editor.
+    void SetSave(std::function<bool(const QStringList&)> save);
+
+    void done(int result) override;
+
 private:
     void ShowFace();
 
     std::unique_ptr<Ui::TkvnNoteEditDlg> fUi;
+    std::function<bool(const QStringList&)> fSave;
+    std::optional<QStringList> fUnsavedText;
 };
 
-// Shows the editor modally; afterwards fixedFace and text hold what the user left in it.
+// Shows the editor modally; afterwards fixedFace and text hold what the user left in it. With save, the text is
+// saved when the editor closes, as SetSave says.
 void EditNote(int columns, int rows, bool& fixedFace, QStringList& text, const QString& caption,
-              QWidget* parent = nullptr);
+              QWidget* parent = nullptr, std::function<bool(const QStringList&)> save = {});
 
 // The lines of a text file (UTF-8 when valid, else Windows-1252); empty when it cannot be read.
 QStringList LoadTextLines(const std::string& fileName);

@@ -219,11 +219,15 @@ bool TkvnPrintSetupDlg::eventFilter(QObject* watched, QEvent* event)
 
 void TkvnPrintSetupDlg::FillPrinters()
 {
+    // The design's one item names the PDF entry, so that the entry is translated with the window; the items' data
+    // are the printer names.
+    QString pdfEntryText =
+        fUi->CBPrinters->count() > 0 ? fUi->CBPrinters->itemText(0) : QString::fromUtf8(kPdfPrinterName);
     fUi->CBPrinters->clear();
     for (const std::string& name : TKvnQtPrinterInfo::PrinterNames())
-        fUi->CBPrinters->addItem(QString::fromStdString(name));
+        fUi->CBPrinters->addItem(QString::fromStdString(name), QString::fromStdString(name));
     // The same choice as the print dialog, where the PDF file is always a printer.
-    fUi->CBPrinters->addItem(QString::fromUtf8(kPdfPrinterName));
+    fUi->CBPrinters->addItem(pdfEntryText, QString::fromUtf8(kPdfPrinterName));
 }
 
 void TkvnPrintSetupDlg::ShowFaces(const QString& printer)
@@ -245,7 +249,8 @@ void TkvnPrintSetupDlg::Open(TKvnDocument& document, bool htmlAllowed)
 void TkvnPrintSetupDlg::Load()
 {
     TKvnDocument& doc = *fDoc;
-    fUi->CBPrinters->SelectByText(QString::fromStdString(QtPrinterInfo().SelectedPrinterName()));
+    fUi->CBPrinters->setCurrentIndex(
+        fUi->CBPrinters->findData(QString::fromStdString(QtPrinterInfo().SelectedPrinterName())));
     ShowFaces(QString::fromStdString(doc.PrinterName()));
     fUi->cbxVarFont->SelectFont(QString::fromStdString(doc.VarFont()));
     fUi->cbxFixFont->SelectFont(QString::fromStdString(doc.FixFont()));
@@ -376,7 +381,7 @@ void TkvnPrintSetupDlg::ApplyPreset(int preset)
 
 void TkvnPrintSetupDlg::PrinterChosen(int index)
 {
-    QString printer = fUi->CBPrinters->itemText(index);
+    QString printer = fUi->CBPrinters->itemData(index).toString();
     QtPrinterInfo().SelectPrinter(printer.toStdString());
     Apply();
     ShowFaces(printer);
@@ -385,7 +390,7 @@ void TkvnPrintSetupDlg::PrinterChosen(int index)
 void TkvnPrintSetupDlg::PrinterProperties()
 {
     Apply();
-    QPrinter printer(QPrinterInfo::printerInfo(fUi->CBPrinters->currentText()));
+    QPrinter printer(QPrinterInfo::printerInfo(fUi->CBPrinters->currentData().toString()));
     QPageSetupDialog setup(&printer, this);
     setup.exec();
     fDoc->DetectPaper();
@@ -491,8 +496,8 @@ void TkvnPrintSetupDlg::EditTemplate()
     bool exists = std::filesystem::exists(path, error);
     if (!exists && !AskYesNo(GetLanguage().GetText("G", 90))) return;
     QStringList text = exists ? LoadTextLines(path) : QStringList();
-    EditNote(kTemplateColumns, kTemplateRows, NoteEditFixedFace(), text, fileName, this);
-    if (!SaveTextLines(path, text)) ShowMessageBox(GetLanguage().GetText("G", 41), true);
+    EditNote(kTemplateColumns, kTemplateRows, NoteEditFixedFace(), text, fileName, this,
+             [&path](const QStringList& lines) { return SaveTextLines(path, lines); });
 }
 
 } // namespace kvn
