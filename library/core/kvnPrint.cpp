@@ -360,6 +360,11 @@ void TKvnReport::HtmlBreak()
     if (fMode == rmHtml && fHtml) fHtml->LineBreak();
 }
 
+void TKvnReport::HtmlBlock(std::string_view markup)
+{
+    if (fMode == rmHtml && fHtml) fHtml->Block(markup);
+}
+
 std::string TKvnReport::ReplacePlaceholders(std::string_view text) const
 {
     std::string result = ReplaceAll(text, "@PAGE@", IntToStr(fPageNo));
@@ -648,6 +653,8 @@ void TKvnReport::WriteHtml(const TReportStatus& status)
                                         doc.HtmlTemplate(), 10);
     fHtml->SetFontName(doc.VarFont());
     Run();
+    // Half a page would pass for the whole one.
+    if (Aborted()) return;
 
     int lines = doc.FootLineCount();
     if (lines > 0) {
