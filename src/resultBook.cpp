@@ -176,23 +176,19 @@ void TResultBookJob::PrintIndex(TKvnReport& report) const
     auto link = [](const TBookPart& part) {
         return "<a href=\"#" + part.Anchor + "\">" + HtmlEncodeText(part.Title) + "</a>";
     };
-    if (fChoice.Contents != TBookContents::Competition) {
-        // A club book links its clubs.
-        report.HtmlBlock("<p>");
-        for (const TBookPart& part : fParts)
-            if (part.Heading) report.HtmlBlock(link(part) + "<br>");
-        report.HtmlBlock("</p>");
-        return;
+    // As wide as the lists and aligned with them, also in a template that centres the page.
+    report.HtmlBlock("<table width=100% border=0 cellspacing=0 cellpadding=0><tr><td align=left>");
+    bool clubs = fChoice.Contents != TBookContents::Competition;
+    for (const TBookPart& part : fParts) {
+        // A club book links its clubs; the competition book each session and below it every list of the session.
+        if (clubs && part.Heading)
+            report.HtmlBlock(link(part) + "<br>");
+        else if (part.Heading)
+            report.HtmlBlock("<p><b>" + link(part) + "</b><br>");
+        else if (!clubs)
+            report.HtmlBlock("&nbsp;&nbsp;&nbsp;&nbsp;" + link(part) + "<br>");
     }
-    // The competition book links each session and below it every list of the session.
-    for (std::size_t i = 0; i < fParts.size(); ++i) {
-        const TBookPart& part = fParts[i];
-        if (part.Heading)
-            report.HtmlBlock(std::string(i > 0 ? "</p>" : "") + "<p><b>" + link(part) + "</b>");
-        else
-            report.HtmlBlock("<br>&nbsp;&nbsp;&nbsp;&nbsp;" + link(part));
-    }
-    report.HtmlBlock("</p>");
+    report.HtmlBlock("</td></tr></table><br>");
 }
 
 void TResultBookJob::PrintPart(TKvnReport& report, const TBookPart& part) const
