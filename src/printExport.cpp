@@ -121,8 +121,7 @@ int RunBook(const TTreeExportRequest& request, std::ostream& out, std::ostream& 
         }
     }
     GetSystemInfo();
-    TResultBookJob job({&meet.EventsTree(), &meet.ClubsTree(), &meet.Events().ResultLists(), &meet.Document()},
-                       choice);
+    TResultBookJob job({&meet.EventsTree(), &meet.ClubsTree(), &meet.Events().ResultLists(), &meet.Document()}, choice);
     TKvnReport report(&QtPrinterInfo());
     report.SetCaption(kErgebnisbuchCaption);
     LoadPageSettings(report.Document());

@@ -77,8 +77,8 @@ void AddClubParts(const std::vector<const QTreeWidgetItem*>& clubs, std::vector<
         parts.push_back({true, club, club->text(0).toStdString(), "c" + std::to_string(++number)});
         for (int p = 0; p < club->childCount(); ++p) {
             const QTreeWidgetItem* participant = club->child(p);
-            parts.push_back({false, participant, TResultsPrintJob::ListTitle(participant, false),
-                             "p" + std::to_string(++lists)});
+            parts.push_back(
+                {false, participant, TResultsPrintJob::ListTitle(participant, false), "p" + std::to_string(++lists)});
         }
     }
 }

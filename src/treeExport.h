@@ -70,11 +70,11 @@ struct TTreeExportRequest {
     std::string FileName;
     std::string What; // --copy and --print: "event:NUM", "event:NUM/K" or "participant:TEXT"
     int Competition = 1;
-    std::string Language; // a language code ("us", "de", ...), empty for the program's own choice
-    TCopyOptions Copy;    // the check boxes of the node's page
-    std::string PdfFile;  // --print and --book: the PDF file to write, or empty
-    std::string HtmlFile; // --print and --book: the HTML page to write, or empty
-    std::string Club;     // --book: the name of the one club of a club book, or empty
+    std::string Language;  // a language code ("us", "de", ...), empty for the program's own choice
+    TCopyOptions Copy;     // the check boxes of the node's page
+    std::string PdfFile;   // --print and --book: the PDF file to write, or empty
+    std::string HtmlFile;  // --print and --book: the HTML page to write, or empty
+    std::string Club;      // --book: the name of the one club of a club book, or empty
     bool AllClubs = false; // --book: the club book of every club
 };
 

@@ -55,9 +55,9 @@ std::string TwoSessionMeet()
     std::string periods = "<PERIODS>" +
                           Period(1, Event(1, 1, "<DIS>100</DIS>") + Event(2, 2, "<DIS>200</DIS>" + cats)) +
                           Period(2, Event(3, 3, "<DIS>50</DIS>")) + "</PERIODS>";
-    std::string nord = Person(1, "Alpha",
-                              Results(Ranked(1, 1, "V00:00:58.00") + Ranked(2, 1, "V00:02:10.00", "<CID>5</CID>"))) +
-                       Person(2, "Bravo", Results(Swim("RESULT", 1, "I00:01:05.00")));
+    std::string nord =
+        Person(1, "Alpha", Results(Ranked(1, 1, "V00:00:58.00") + Ranked(2, 1, "V00:02:10.00", "<CID>5</CID>"))) +
+        Person(2, "Bravo", Results(Swim("RESULT", 1, "I00:01:05.00")));
     std::string sued =
         Person(3, "Charlie", Results(Ranked(1, 2, "V00:00:59.00") + Ranked(2, 1, "V00:02:20.00", "<CID>6</CID>"))) +
         Person(4, "Delta", "<ENTRIES>" + Swim("ENTRY", 3, "E00:00:30.00") + "</ENTRIES>");
@@ -225,8 +225,8 @@ TEST_F(ResultBook, ClubBookOfOneClubHoldsExactlyThatClubsAthletes)
     choice.Contents = TBookContents::OneClub;
     choice.Club = sued;
     std::string text = WritePdf(choice);
-    ExpectInOrder(text, {"SC Sued", "Athletes: 2", "Charlie A, 90", "No. 1", "59.00", "2.", "Delta A, 90", "No. 3",
-                         "30.00"});
+    ExpectInOrder(text,
+                  {"SC Sued", "Athletes: 2", "Charlie A, 90", "No. 1", "59.00", "2.", "Delta A, 90", "No. 3", "30.00"});
     for (const char* other : {"Alpha", "Bravo", "SV Nord"})
         EXPECT_EQ(text.find(other), std::string::npos) << other;
 
