@@ -63,14 +63,15 @@ int RunDump(const std::string& fileName, std::ostream& out)
 
 namespace {
 
-// Reads the arguments of --list (one file), --copy or --print (a node and a file) with their options in any order;
-// false with a message for anything else.
+// Reads the arguments of --list or --book (one file), --copy or --print (a node and a file) with their options in any
+// order; false with a message for anything else.
 bool ReadTreeExportArguments(const std::vector<std::string>& arguments, TTreeExportRequest& request,
                              std::string& message)
 {
     const std::string& mode = arguments[0];
-    bool print = mode == "--print";
-    bool copy = mode == "--copy" || print;
+    bool book = mode == "--book";
+    bool print = mode == "--print" || book;
+    bool copy = mode == "--copy" || mode == "--print";
     std::vector<std::string> positional;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
@@ -87,10 +88,18 @@ bool ReadTreeExportArguments(const std::vector<std::string>& arguments, TTreeExp
                 return false;
             }
             request.Language = arguments[++i];
-        } else if (copy && argument == "--splits") {
+        } else if ((copy || book) && argument == "--splits") {
             request.Copy.Splits = true;
-        } else if (copy && argument == "--only-valid") {
+        } else if ((copy || book) && argument == "--only-valid") {
             request.Copy.OnlyValid = true;
+        } else if (book && argument == "--club") {
+            if (!hasValue || arguments[i + 1].empty()) {
+                message = "--club needs a club name";
+                return false;
+            }
+            request.Club = arguments[++i];
+        } else if (book && argument == "--all-clubs") {
+            request.AllClubs = true;
         } else if (print && (argument == "--pdf" || argument == "--html")) {
             if (!hasValue || arguments[i + 1].empty()) {
                 message = argument + " needs a file name";
@@ -105,11 +114,15 @@ bool ReadTreeExportArguments(const std::vector<std::string>& arguments, TTreeExp
         }
     }
     if (positional.size() != (copy ? 2u : 1u)) {
-        message = copy ? mode + " needs a node and a file" : "--list needs a file";
+        message = copy ? mode + " needs a node and a file" : mode + " needs a file";
         return false;
     }
     if (print && request.PdfFile.empty() == request.HtmlFile.empty()) {
-        message = "--print needs either --pdf OUT.pdf or --html OUT.htm";
+        message = mode + " needs either --pdf OUT.pdf or --html OUT.htm";
+        return false;
+    }
+    if (!request.Club.empty() && request.AllClubs) {
+        message = "--club and --all-clubs exclude each other";
         return false;
     }
     if (copy) request.What = positional[0];
@@ -135,6 +148,11 @@ std::string UsageText()
            "       veltro --print WHAT FILE (--pdf OUT.pdf | --html OUT.htm) [OPTIONS] [--splits] [--only-valid]\n"
            "                             print the list of one node, as the print command does, into a PDF file\n"
            "                             or an HTML page, with the page settings of the settings file\n"
+           "       veltro --book FILE (--pdf OUT.pdf | --html OUT.htm) [OPTIONS] [--club NAME | --all-clubs]\n"
+           "                             [--splits] [--only-valid]\n"
+           "                             print the result book of a competition, every list of its events tree,\n"
+           "                             or the club book of one club or of all clubs, into a PDF file or an HTML\n"
+           "                             page with an index, with the page settings of the settings file\n"
            "         OPTIONS: --competition N (from 1, default 1), --language CODE (us, de, ...)\n"
            "       veltro --version\n";
 }
@@ -160,9 +178,9 @@ int RunCommandLineMode(const std::vector<std::string>& arguments, std::ostream& 
         }
         return mode == "--check" ? RunCheck(arguments[1], out) : RunDump(arguments[1], out);
     }
-    // The options of --list, --copy and --print may also stand before the mode.
+    // The options of --list, --copy, --print and --book may also stand before the mode.
     auto treeMode = std::find_if(arguments.begin(), arguments.end(), [](const std::string& argument) {
-        return argument == "--list" || argument == "--copy" || argument == "--print";
+        return argument == "--list" || argument == "--copy" || argument == "--print" || argument == "--book";
     });
     if (treeMode != arguments.end()) {
         std::vector<std::string> ordered{*treeMode};
@@ -175,6 +193,7 @@ int RunCommandLineMode(const std::vector<std::string>& arguments, std::ostream& 
             return esUsage;
         }
         if (ordered[0] == "--print") return RunPrint(request, out, err);
+        if (ordered[0] == "--book") return RunBook(request, out, err);
         return ordered[0] == "--list" ? RunList(request, out, err) : RunCopy(request, out, err);
     }
     err << "veltro: unknown or incomplete command line\n" << UsageText();

@@ -283,6 +283,16 @@ void TResultsPrintJob::InitReport(TKvnReport& report)
 
 void TResultsPrintJob::OneExemplar(TKvnReport& report)
 {
+    PrintCopy(report, [this, &report] {
+        if (fShown.EventsPage)
+            PrintEventsList(report, fShown.EventNode, fShown.EventOptions);
+        else
+            PrintParticipantsList(report, fShown.ParticipantNode, fShown.ParticipantOptions);
+    });
+}
+
+void TResultsPrintJob::PrintCopy(TKvnReport& report, const std::function<void()>& content) const
+{
     TKvnDocument& document = report.Document();
     // The raised margin must not outlive the copy, also when printing fails: the next run would save it.
     struct TRestoreTop {
@@ -295,18 +305,24 @@ void TResultsPrintJob::OneExemplar(TKvnReport& report)
     report.StartPage();
     PrintBanner(report);
     PrintHeadingLines(report);
-    if (fShown.EventsPage)
-        PrintEventsList(report);
-    else
-        PrintParticipantsList(report);
+    content();
+}
+
+void TResultsPrintJob::KeepRoom(TKvnReport& report, int n) const
+{
+    if (report.NeedSpace(n)) PrintBanner(report);
 }
 
 std::string TResultsPrintJob::ListTitle() const
 {
-    const QTreeWidgetItem* node = fShown.EventsPage ? fShown.EventNode : fShown.ParticipantNode;
+    return ListTitle(fShown.EventsPage ? fShown.EventNode : fShown.ParticipantNode, fShown.EventsPage);
+}
+
+std::string TResultsPrintJob::ListTitle(const QTreeWidgetItem* node, bool eventsTree)
+{
     if (!node) return {};
     std::string title = node->text(0).toStdString();
-    const TOrvObject* element = fShown.EventsPage ? TEventsBrowser::ElementOf(node) : nullptr;
+    const TOrvObject* element = eventsTree ? TEventsBrowser::ElementOf(node) : nullptr;
     if (element && element->Kind() == otCAT && node->parent())
         title = node->parent()->text(0).toStdString() + ", " + title;
     return title;
@@ -377,20 +393,25 @@ void TResultsPrintJob::PrintHeadingLines(TKvnReport& report) const
     report.Feed(10);
 }
 
-void TResultsPrintJob::PrintListTitle(TKvnReport& report) const
+void TResultsPrintJob::PrintTitle(TKvnReport& report, const std::string& title, int percent,
+                                  const std::string& anchor) const
 {
-    report.SetFontPercent(120);
+    // A title at the foot of a page would stand apart from what it heads.
+    KeepRoom(report, 30 + percent / 10);
+    report.SetFontPercent(percent);
     report.SetColumns("L1000");
-    report.PrintLine({ListTitle()}, tfBold);
+    if (!anchor.empty()) report.HtmlBlock("<a name=\"" + anchor + "\" id=\"" + anchor + "\"></a>");
+    report.PrintLine({title}, tfBold);
     report.Feed(5);
     report.HtmlBreak();
     report.SetFontPercent(100);
 }
 
-void TResultsPrintJob::PrintEventsList(TKvnReport& report) const
+void TResultsPrintJob::PrintEventsList(TKvnReport& report, const QTreeWidgetItem* node, const TCopyOptions& options,
+                                       const std::string& anchor) const
 {
     const TOrvida& document = *fShown.Document;
-    const TOrvObject* element = TEventsBrowser::ElementOf(fShown.EventNode);
+    const TOrvObject* element = TEventsBrowser::ElementOf(node);
     const TOrvObject* event = element;
     std::string key;
     if (element && element->Kind() == otCAT) {
@@ -400,12 +421,11 @@ void TResultsPrintJob::PrintEventsList(TKvnReport& report) const
     } else if (element && element->Kind() == otEVENT) {
         key = EventKey(element->Id());
     }
-    PrintListTitle(report);
+    PrintTitle(report, ListTitle(node, true), 120, anchor);
     report.SetColumns(kEventsLayout);
     const TResultLists::TList* list = key.empty() || !fShown.ResultLists ? nullptr : fShown.ResultLists->ListFor(key);
     if (!list || !event) return;
     bool withGender = event->ChildText(otSEX) == "X";
-    const TCopyOptions& options = fShown.EventOptions;
     for (const TOrvObject* item : *list) {
         if (Skipped(*item, options)) continue;
         const TOrvAbstractObject* participant = OwnerOf(*item);
@@ -429,18 +449,17 @@ void TResultsPrintJob::PrintEventsList(TKvnReport& report) const
     }
 }
 
-void TResultsPrintJob::PrintParticipantsList(TKvnReport& report) const
+void TResultsPrintJob::PrintParticipantsList(TKvnReport& report, const QTreeWidgetItem* node,
+                                             const TCopyOptions& options, const std::string& anchor) const
 {
     const TOrvida& document = *fShown.Document;
-    PrintListTitle(report);
+    PrintTitle(report, ListTitle(node, false), 120, anchor);
     report.SetColumns(kParticipantsLayout);
-    const QTreeWidgetItem* node = fShown.ParticipantNode;
     const TOrvAbstractObject* collection =
         node && TParticipantsBrowser::Level(node) == 2 ? TParticipantsBrowser::CollectionOf(node) : nullptr;
     const TOrvCollection* items = collection ? collection->AsCollection() : nullptr;
     if (!items) return;
     bool relayTeam = collection->Parent() && collection->Parent()->Kind() == otRELAY;
-    const TCopyOptions& options = fShown.ParticipantOptions;
     for (const TOrvAbstractElement* child : *items) {
         const TOrvObject* item = child->AsPlainObject();
         if (!item || item->Kind() != items->ItemKind() || Skipped(*item, options)) continue;

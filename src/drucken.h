@@ -4,6 +4,7 @@
 #include "kvnPrintDialog.h"
 #include "resultLists.h"
 
+#include <functional>
 #include <string>
 
 class QTreeWidgetItem;
@@ -43,7 +44,8 @@ inline constexpr const char* kWebAddressSection = "Special";
 inline constexpr const char* kWebAddressKey = "WebAddress";
 inline constexpr const char* kDefaultWebAddress = "www.veltro.example.org";
 
-// Prints the shown list on a report: attach it, then run the report's Print, Preview or WriteHtml.
+// Prints the shown list on a report: attach it, then run the report's Print, Preview or WriteHtml. Its parts also
+// serve print jobs of many lists (the result book), which print each list as this job prints the one shown.
 class TResultsPrintJob {
 public:
     explicit TResultsPrintJob(TShownList shown);
@@ -59,13 +61,27 @@ public:
     int SavedTop() const { return fSavedTop; }
     // Title of the list: the event (", " and age group) or the participant.
     std::string ListTitle() const;
+    // Title of the list of a node of the events tree (eventsTree) or of the participants tree.
+    static std::string ListTitle(const QTreeWidgetItem* node, bool eventsTree);
+
+    // One copy of a job of the report's own: the first page with banner and heading lines, then content, in a top
+    // margin raised for the banner while the copy lasts.
+    void PrintCopy(kvn::TKvnReport& report, const std::function<void()>& content) const;
+    // Starts a new page with its banner unless n tenths of a line are left on this one.
+    void KeepRoom(kvn::TKvnReport& report, int n) const;
+    // A bold title line of the given size in per cent, kept on the page with the line after it; in HTML it is the
+    // target of the anchor unless that is empty.
+    void PrintTitle(kvn::TKvnReport& report, const std::string& title, int percent, const std::string& anchor) const;
+    // The title and the list of an event or age-group node of the events tree.
+    void PrintEventsList(kvn::TKvnReport& report, const QTreeWidgetItem* node, const TCopyOptions& options,
+                         const std::string& anchor = {}) const;
+    // The title and the list of an athlete or relay node of the participants tree.
+    void PrintParticipantsList(kvn::TKvnReport& report, const QTreeWidgetItem* node, const TCopyOptions& options,
+                               const std::string& anchor = {}) const;
 
 private:
     void PrintBanner(kvn::TKvnReport& report) const;
     void PrintHeadingLines(kvn::TKvnReport& report) const;
-    void PrintListTitle(kvn::TKvnReport& report) const;
-    void PrintEventsList(kvn::TKvnReport& report) const;
-    void PrintParticipantsList(kvn::TKvnReport& report) const;
 
     TShownList fShown;
     int fSavedTop = 0;

@@ -9,9 +9,11 @@
 #include "kvnQtPrinterInfo.h"
 #include "kvnWinX.h"
 #include "participantsBrowser.h"
+#include "resultBook.h"
 #include "treeExport.h"
 
 #include <QPrinter>
+#include <QTreeWidget>
 
 #include <exception>
 
@@ -56,18 +58,9 @@ void LoadPageSettings(TKvnDocument& document)
     document.SetName("");
 }
 
-} // namespace
-
-int RunPrint(const TTreeExportRequest& request, std::ostream& out, std::ostream& err)
+// Runs the report into the request's PDF file or HTML page.
+int WriteReport(TKvnReport& report, const TTreeExportRequest& request, std::ostream& out, std::ostream& err)
 {
-    TNamedNode named;
-    if (int status = named.Open(request, err); status != 0) return status;
-    GetSystemInfo(); // the application title, which the print document is named after
-    TResultsPrintJob job(ShownNode(named, request.Copy));
-    TKvnReport report(&QtPrinterInfo());
-    report.SetCaption(kDruckenCaption);
-    LoadPageSettings(report.Document());
-    job.Attach(report);
     const std::string& target = request.PdfFile.empty() ? request.HtmlFile : request.PdfFile;
     try {
         if (!request.PdfFile.empty()) {
@@ -85,6 +78,55 @@ int RunPrint(const TTreeExportRequest& request, std::ostream& out, std::ostream&
     }
     out << "wrote " << target << "\n";
     return 0;
+}
+
+// The club node of the request's club: the first in the tree whose text is the name.
+const QTreeWidgetItem* FindClub(TOffscreenMeet& meet, const std::string& name)
+{
+    for (const QTreeWidgetItem* club : ClubNodes(meet.ClubsTree()))
+        if (club->text(0).toStdString() == name) return club;
+    return nullptr;
+}
+
+} // namespace
+
+int RunPrint(const TTreeExportRequest& request, std::ostream& out, std::ostream& err)
+{
+    TNamedNode named;
+    if (int status = named.Open(request, err); status != 0) return status;
+    GetSystemInfo(); // the application title, which the print document is named after
+    TResultsPrintJob job(ShownNode(named, request.Copy));
+    TKvnReport report(&QtPrinterInfo());
+    report.SetCaption(kDruckenCaption);
+    LoadPageSettings(report.Document());
+    job.Attach(report);
+    return WriteReport(report, request, out, err);
+}
+
+int RunBook(const TTreeExportRequest& request, std::ostream& out, std::ostream& err)
+{
+    TNamedNode opened;
+    if (int status = opened.OpenMeet(request, err); status != 0) return status;
+    TOffscreenMeet& meet = opened.Meet();
+    TBookChoice choice;
+    choice.Options = request.Copy;
+    if (request.AllClubs) {
+        choice.Contents = TBookContents::AllClubs;
+    } else if (!request.Club.empty()) {
+        choice.Contents = TBookContents::OneClub;
+        choice.Club = FindClub(meet, request.Club);
+        if (!choice.Club) {
+            err << "veltro: competition " << request.Competition << " has no club \"" << request.Club << "\"\n";
+            return 2;
+        }
+    }
+    GetSystemInfo();
+    TResultBookJob job({&meet.EventsTree(), &meet.ClubsTree(), &meet.Events().ResultLists(), &meet.Document()}, choice);
+    TKvnReport report(&QtPrinterInfo());
+    report.SetCaption(kErgebnisbuchCaption);
+    LoadPageSettings(report.Document());
+    job.Attach(report);
+    return WriteReport(report, request, out, err);
 }
 
 } // namespace veltro

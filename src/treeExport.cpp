@@ -261,7 +261,7 @@ int TNamedNode::Open(const TTreeExportRequest& request, std::ostream& err)
         return 2;
     }
 
-    if (int status = Prepare(request, fApplication, fMeet, err); status != 0) return status;
+    if (int status = OpenMeet(request, err); status != 0) return status;
 
     fEventsPage = byEvent;
     if (byEvent) {
@@ -296,6 +296,11 @@ int TNamedNode::Open(const TTreeExportRequest& request, std::ostream& err)
             << "\"; the first in the tree is used\n";
     fNode = participants.front();
     return 0;
+}
+
+int TNamedNode::OpenMeet(const TTreeExportRequest& request, std::ostream& err)
+{
+    return Prepare(request, fApplication, fMeet, err);
 }
 
 int RunCopy(const TTreeExportRequest& request, std::ostream& out, std::ostream& err)

@@ -70,10 +70,12 @@ struct TTreeExportRequest {
     std::string FileName;
     std::string What; // --copy and --print: "event:NUM", "event:NUM/K" or "participant:TEXT"
     int Competition = 1;
-    std::string Language; // a language code ("us", "de", ...), empty for the program's own choice
-    TCopyOptions Copy;    // the check boxes of the node's page
-    std::string PdfFile;  // --print: the PDF file to write, or empty
-    std::string HtmlFile; // --print: the HTML page to write, or empty
+    std::string Language;  // a language code ("us", "de", ...), empty for the program's own choice
+    TCopyOptions Copy;     // the check boxes of the node's page
+    std::string PdfFile;   // --print and --book: the PDF file to write, or empty
+    std::string HtmlFile;  // --print and --book: the HTML page to write, or empty
+    std::string Club;      // --book: the name of the one club of a club book, or empty
+    bool AllClubs = false; // --book: the club book of every club
 };
 
 class TOffscreenApplication;
@@ -88,6 +90,8 @@ public:
 
     // Opens the file and finds the node; 0, else the exit status of the failure (see RunList) with a message on err.
     int Open(const TTreeExportRequest& request, std::ostream& err);
+    // Opens the file only, for a request that names no node; exit status as Open.
+    int OpenMeet(const TTreeExportRequest& request, std::ostream& err);
 
     TOffscreenMeet& Meet() { return *fMeet; }
     // An event or age-group node of the events tree, or an athlete or relay node of the participants tree.

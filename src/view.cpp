@@ -24,6 +24,7 @@
 #include "orvida.h"
 #include "participantsBrowser.h"
 #include "recentFiles.h"
+#include "resultBook.h"
 #include "search.h"
 #include "startup.h"
 #include "ui_TfrmView.h"
@@ -231,6 +232,7 @@ void TfrmView::ConnectCommands()
     connect(fUi->actSearch, &QAction::triggered, this, [this] { fSearch->Start(); });
     connect(fUi->actCopy, &QAction::triggered, this, [this] { CopyShownList(*this); });
     connect(fUi->acPrint, &QAction::triggered, this, &TfrmView::PrintShownList);
+    connect(fUi->acBook, &QAction::triggered, this, &TfrmView::PrintResultBook);
     connect(fUi->btnEvHelp, &QPushButton::clicked, this, [this] { ShowPage(pgHelp); });
     connect(fUi->btnTnHelp, &QPushButton::clicked, this, [this] { ShowPage(pgHelp); });
     connect(fUi->btnEvParticipants, &QPushButton::clicked, this, [this] { ShowPage(pgParticipants); });
@@ -509,6 +511,12 @@ void TfrmView::ShowAbout()
 void TfrmView::PrintShownList()
 {
     TdlgDrucken dialog(this, ShownList(*this));
+    dialog.exec();
+}
+
+void TfrmView::PrintResultBook()
+{
+    TdlgErgebnisbuch dialog(this, BookSource(*this));
     dialog.exec();
 }
 

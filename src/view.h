@@ -105,6 +105,7 @@ private:
     void ShowCompetitionInfo();
     void ShowAbout();
     void PrintShownList();
+    void PrintResultBook();
     void ShowPage(int page);
     // Shows the next (1) or previous (-1) page, wrapping around.
     void StepPage(int step);

@@ -14,6 +14,7 @@
 #include "kvnPrintPreview.h"
 #include "kvnPrintSetup.h"
 #include "kvnStatus.h"
+#include "resultBook.h"
 #include "search.h"
 #include "ui_TKvnErrorDialog.h"
 #include "ui_TKvnFErrorSend.h"
@@ -67,6 +68,7 @@ int main(int argc, char* argv[])
     kvn::TkvnPrintSetupDlg printSetup;
     kvn::TkvnNoteEditDlg noteEdit(80, 15, true, {}, {});
     veltro::TdlgDrucken drucken(nullptr, veltro::TShownList{});
+    veltro::TdlgErgebnisbuch ergebnisbuch(nullptr, veltro::TBookSource{});
 
     // The error windows fill in texts of their own when created (the product name in the caption, the failure).
     QDialog errorSend;
@@ -81,7 +83,7 @@ int main(int argc, char* argv[])
     written = Export(language, errorDialog, "TKvnErrorDialog") && written;
     for (QWidget* window :
          std::initializer_list<QWidget*>{&competitionInfo, &languageSelection, &status, &search, &korvanScreen,
-                                         &preview, &print, &printSetup, &noteEdit, &drucken})
+                                         &preview, &print, &printSetup, &noteEdit, &drucken, &ergebnisbuch})
         written = Export(language, *window, kvn::FormClassName(*window)) && written;
     return written ? 0 : 1;
 }

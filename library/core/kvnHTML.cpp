@@ -383,6 +383,13 @@ void THtmlFile::RawLine(std::string_view text)
     fLines.push_back(HtmlEncodeRaw(text));
 }
 
+void THtmlFile::Block(std::string_view markup)
+{
+    EndTable();
+    RawLine(markup);
+    fState = THtmlState::hsText;
+}
+
 std::vector<std::string> THtmlFile::LoadTemplate() const
 {
     std::string path;

@@ -104,6 +104,8 @@ public:
     void Rule();
     // Adds a line of markup to the body as it is, apart from the entity and blank encoding.
     void RawLine(std::string_view text);
+    // Ends the current table and adds a line of markup after it, where block markup (a list, an anchor) belongs.
+    void Block(std::string_view markup);
     // Writes the pending row into the current table, opening one when none is open; later rows of a table carry
     // no widths and merge long runs of empty cells.
     void FlushRow();

@@ -314,7 +314,9 @@ void TKvnReport::DrawText(int x, int y, TTextFlags flags, std::string_view text)
     font.Bold = (flags & tfBold) != 0;
     font.Italic = (flags & tfItalic) != 0;
     canvas.SetFont(font);
-    int width = canvas.TextWidth(text);
+    // Measuring lays the text out as drawing does again: only for the flags that need the width.
+    bool measured = (flags & (tfCenter | tfRight | tfUnderline)) != 0;
+    int width = measured ? canvas.TextWidth(text) : 0;
     // Centre and right together move the text by its width, so its right end sits at the anchor.
     int shift = width;
     if ((flags & tfCenter) != 0) {
@@ -358,6 +360,11 @@ void TKvnReport::HtmlText(std::string_view text)
 void TKvnReport::HtmlBreak()
 {
     if (fMode == rmHtml && fHtml) fHtml->LineBreak();
+}
+
+void TKvnReport::HtmlBlock(std::string_view markup)
+{
+    if (fMode == rmHtml && fHtml) fHtml->Block(markup);
 }
 
 std::string TKvnReport::ReplacePlaceholders(std::string_view text) const
@@ -648,6 +655,8 @@ void TKvnReport::WriteHtml(const TReportStatus& status)
                                         doc.HtmlTemplate(), 10);
     fHtml->SetFontName(doc.VarFont());
     Run();
+    // Half a page would pass for the whole one.
+    if (Aborted()) return;
 
     int lines = doc.FootLineCount();
     if (lines > 0) {

@@ -296,6 +296,14 @@ public:
     void HtmlText(std::string_view text);
     // HTML runs only: a line break.
     void HtmlBreak();
+    // HTML runs only: ends the open table and adds a line of block markup (an index, an anchor) after it.
+    void HtmlBlock(std::string_view markup);
+
+    // True when the status window of the run asks to stop; long jobs poll it between their parts, and the run
+    // stops after the copy (a print is dropped, an HTML page not written).
+    bool Aborted() const;
+    // Shows the text in status line number line of the run's status window, if it has one.
+    void SetStatusLine(int line, const std::string& text) const;
 
     // The text with "@PAGE@", "@DATE@" and "@TIME@" replaced, in that order.
     std::string ReplacePlaceholders(std::string_view text) const;
@@ -313,8 +321,6 @@ private:
     class TRunScope;
 
     void Run();
-    bool Aborted() const;
-    void SetStatusLine(int line, const std::string& text) const;
     void OpenPage();
     void DrawPictures();
     void PrintList(const std::vector<std::string>& lines, int x, int y, TTextFlags flags, int count);

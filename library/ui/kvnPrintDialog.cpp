@@ -179,6 +179,16 @@ TkvnPrintDlg::TkvnPrintDlg(QWidget* parent)
 
 TkvnPrintDlg::~TkvnPrintDlg() = default;
 
+QRect TkvnPrintDlg::AddJobArea(int height)
+{
+    // The band opens where the output buttons stand now; they move down below it.
+    int top = fUi->btnPrint->y() - 6;
+    for (QWidget* button : {fUi->btnPrint, fUi->btnPreview, fUi->btnHtml, fUi->btnCancel})
+        button->move(button->x(), button->y() + height);
+    setFixedSize(width(), this->height() + height);
+    return {fUi->LPrintername->x(), top, fUi->CBPrinters->geometry().right() - fUi->LPrintername->x() + 1, height};
+}
+
 void TkvnPrintDlg::FormCreate()
 {
     if (fCreated) return;

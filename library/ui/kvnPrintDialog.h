@@ -4,6 +4,7 @@
 #include "kvnPrint.h"
 
 #include <QPointer>
+#include <QRect>
 #include <QStringList>
 
 #include <functional>
@@ -91,6 +92,9 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Makes the dialog height pixels taller, below its printer and copies rows, for controls of a print job's own;
+    // returns that band in dialog coordinates. Call it in the constructor.
+    QRect AddJobArea(int height);
 
 private:
     // An output that runs while the dialog is closed; true when the dialog is done, false to show it again.

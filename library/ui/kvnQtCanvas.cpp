@@ -52,6 +52,9 @@ TKvnQtCanvas::TKvnQtCanvas(QPainter& painter, int resolutionX, int resolutionY, 
 
 void TKvnQtCanvas::SetFont(const TKvnFont& font)
 {
+    // The report sets the font for every text it draws, mostly the one it had.
+    if (fFontSet == font) return;
+    fFontSet = font;
     QFont qfont(ToQString(font.Face));
     // Points become device pixels here rather than through the device's own resolution, which for a QPicture is
     // not the screen's that the preview pages are laid out for.

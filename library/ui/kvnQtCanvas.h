@@ -6,6 +6,7 @@
 #include <QPicture>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "kvnPrint.h"
@@ -45,6 +46,7 @@ public:
 private:
     QPainter& fPainter;
     QFont fFont;
+    std::optional<TKvnFont> fFontSet; // the report's font behind fFont; setting it again costs a font lookup
     bool fVertical = false;
     QColor fTextColor = Qt::black;
     QColor fBrushColor = Qt::white;

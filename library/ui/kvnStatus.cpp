@@ -112,7 +112,8 @@ void TKvnStatusDlg::SetLine(int index, const std::string& text)
 {
     QLabel* line = Line(index);
     if (line == nullptr) return;
-    line->setText(FromUtf8(text));
+    // A long text (a list's title) is cut short visibly rather than at both edges of the centred line.
+    line->setText(line->fontMetrics().elidedText(FromUtf8(text), Qt::ElideRight, line->width()));
     repaint();
 }
 

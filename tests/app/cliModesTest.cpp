@@ -399,6 +399,26 @@ TEST_F(CommandLine, PrintWritesAPdfOrAnHtmlPageForAnEventARelayAndAParticipant)
                    "50m:<br>100m:", "(26.10)<br>(28.80)", "150m:<br>200m:", "Novak Elias, 01"});
 }
 
+// The book of the meet in both kinds, and the club book of one club; a club the meet does not have is refused.
+TEST_F(CommandLine, BookWritesThePdfAndTheHtmlBookAndRefusesAnUnknownClub)
+{
+    std::string meet = "'" + std::string(VELTRO_SOURCE_DIR) + "/tests/data/print-meet.ovf'";
+    std::string pdf = (fDir / "book.pdf").string();
+    TRunResult book = RunVeltro("--book " + meet + " --splits --language us --pdf '" + pdf + "'");
+    ASSERT_EQ(book.Status, 0) << book.Output;
+    ExpectInOrder(RunShell("pdftotext -layout '" + pdf + "' -").Output,
+                  {"Lakeside Open", "No. 1 - 200m Freestyle Men", "Brandt Jonas, 98", "50m:", "Novak Elias, 01",
+                   "4 x 100m Freestyle Relay Men", "SV Nord 1"});
+    std::string html = (fDir / "club.htm").string();
+    TRunResult club = RunVeltro("--book --club 'SV Nord' " + meet + " --language us --html '" + html + "'");
+    ASSERT_EQ(club.Status, 0) << club.Output;
+    ExpectInOrder(ReadAll(html), {"<a href=\"#c1\">SV Nord</a>", "id=\"c1\"", "Brandt Jonas, 98", "No. 1",
+                                  "Novak Elias, 01", "SV Nord 1"});
+    TRunResult unknown = RunVeltroWithMessages("--book " + meet + " --club Nobody --html '" + html + "'");
+    EXPECT_EQ(unknown.Status, 2);
+    EXPECT_NE(unknown.Output.find("has no club \"Nobody\""), std::string::npos) << unknown.Output;
+}
+
 TEST_F(CommandLine, PrintRefusesAMissingOrSecondOutputAndReportsAnUnwritableOne)
 {
     std::string meet = "'" + std::string(VELTRO_SOURCE_DIR) + "/tests/data/print-meet.ovf'";

@@ -11,6 +11,7 @@
 #include "kvnPrintDialog.h"
 #include "kvnPrintPreview.h"
 #include "kvnStatus.h"
+#include "resultBook.h"
 #include "search.h"
 #include "view.h"
 
@@ -81,6 +82,10 @@ std::vector<TShippedWindow> ShippedWindows()
         {"print dialog", [](const TProgramFolder&) { return std::make_unique<TkvnPrintDlg>(); }},
         {"results print dialog",
          [](const TProgramFolder&) { return std::make_unique<veltro::TdlgDrucken>(nullptr, veltro::TShownList{}); }},
+        {"result book dialog",
+         [](const TProgramFolder&) {
+             return std::make_unique<veltro::TdlgErgebnisbuch>(nullptr, veltro::TBookSource{});
+         }},
         {"preview", [](const TProgramFolder&) { return std::make_unique<TkvnPreviewDlg>(); }},
         {"about box", [](const TProgramFolder&) { return std::make_unique<TKvnFKorvanScreen>(); }},
         {"start-up screen",
