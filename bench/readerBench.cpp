@@ -7,6 +7,7 @@
 // A memchr scan for "<" over the bytes read beforehand is the floor of any parser.
 //
 //     bench_reader [--repetitions N] [--only LABEL]
+//     bench_reader --once CONTENDER FILE    one untimed parse in this process, for profilers such as callgrind
 
 #include "benchSupport.h"
 #include "orvDump.h"
@@ -260,8 +261,21 @@ void PrintSummary(const std::vector<TBenchFile>& files, const TResults& results)
 
 } // namespace
 
+// The contender of that name parses the file once; 0 when it succeeded.
+int ParseOnce(const std::string& name, const std::string& path)
+{
+    for (const TContender& contender : Contenders()) {
+        if (contender.Name.rfind(name, 0) != 0) continue;
+        TBenchFile file{"", 0, path, std::filesystem::file_size(path)};
+        return contender.Prepare(file)() < 0 ? 1 : 0;
+    }
+    std::fprintf(stderr, "no contender %s\n", name.c_str());
+    return 2;
+}
+
 int main(int argc, char** argv)
 {
+    if (argc == 4 && std::strcmp(argv[1], "--once") == 0) return ParseOnce(argv[2], argv[3]);
     int repetitions = 5;
     std::string only;
     for (int i = 1; i + 1 < argc; i += 2) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace kvn {
 
@@ -109,6 +110,14 @@ std::string MapCodePoints(std::string_view text, Map map)
 bool TUtf8Validator::Feed(const char* data, std::size_t size)
 {
     for (std::size_t i = 0; i < size && fValid; ++i) {
+        // Between sequences, runs of ASCII are passed over eight bytes at a time: most text is ASCII.
+        while (fPending == 0 && size - i >= 8) {
+            std::uint64_t eight;
+            std::memcpy(&eight, data + i, 8);
+            if (eight & 0x8080808080808080u) break;
+            i += 8;
+        }
+        if (i == size) break;
         auto b = static_cast<unsigned char>(data[i]);
         if (fPending > 0) {
             if (b < fLow || b > fHigh) {

@@ -1,6 +1,5 @@
 #include "orvArena.h"
 
-#include <cstring>
 #include <new>
 
 #if defined(__linux__)
@@ -47,14 +46,6 @@ void* TOrvArena::AllocateInNewBlock(std::size_t size, std::size_t alignment)
 {
     AddBlock(size + alignment);
     return Allocate(size, alignment);
-}
-
-std::string_view TOrvArena::StoreText(std::string_view text)
-{
-    if (text.empty()) return {};
-    auto* copy = static_cast<char*>(Allocate(text.size(), 1));
-    std::memcpy(copy, text.data(), text.size());
-    return {copy, text.size()};
 }
 
 } // namespace kvn

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -31,7 +32,13 @@ public:
     }
 
     // A copy of the text that lives as long as the arena; empty texts take no memory.
-    std::string_view StoreText(std::string_view text);
+    std::string_view StoreText(std::string_view text)
+    {
+        if (text.empty()) return {};
+        auto* copy = static_cast<char*>(Allocate(text.size(), 1));
+        std::memcpy(copy, text.data(), text.size());
+        return {copy, text.size()};
+    }
 
     // Bytes taken from the system for the blocks (what the tree costs in memory).
     std::size_t BytesReserved() const { return fReserved; }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cstring>
 #include <new>
@@ -31,41 +32,48 @@ constexpr std::array<std::string_view, otUnknown + 1> kTagNames = {
 constexpr std::array<std::string_view, ovaUnknown + 1> kAttributeNames = {"currency", "dis",  "id",
                                                                           "nation",   "type", "???"};
 
-// A name of up to 16 bytes as two integers, zero-padded, so that comparing names costs two integer compares.
-struct TPackedName {
-    std::uint64_t Low = 0;
-    std::uint64_t High = 0;
-    bool operator==(const TPackedName&) const = default;
-};
-
 template <std::size_t Length>
-TPackedName PackFixed(const char* bytes)
+TOrvPackedName PackFixed(const char* bytes)
 {
     // Copies of a constant length compile to plain loads.
-    TPackedName packed;
+    TOrvPackedName packed;
     std::memcpy(&packed.Low, bytes, std::min<std::size_t>(Length, 8));
     if constexpr (Length > 8) std::memcpy(&packed.High, bytes + 8, Length - 8);
     return packed;
 }
 
 template <std::size_t... Lengths>
-TPackedName PackName(std::string_view name, std::index_sequence<Lengths...>)
+TOrvPackedName PackName(std::string_view name, std::index_sequence<Lengths...>)
 {
-    TPackedName packed;
+    TOrvPackedName packed;
     ((name.size() == Lengths + 1 ? (packed = PackFixed<Lengths + 1>(name.data()), true) : false) || ...);
     return packed;
 }
 
-constexpr std::size_t kLongestPackedName = 16;
+TOrvPackedName Pack(std::string_view name)
+{
+    return PackName(name, std::make_index_sequence<kOrvLongestPackedName>());
+}
 
-// Open-addressing table from packed tag name to kind, built once; the reader looks up every tag name here.
+// Packed name of a vocabulary entry at compile time, laid out in memory order as the copies above lay it out.
+constexpr TOrvPackedName PackConstant(std::string_view name)
+{
+    std::array<char, 8> low{};
+    std::array<char, 8> high{};
+    for (std::size_t i = 0; i < name.size(); ++i)
+        (i < 8 ? low[i] : high[i - 8]) = name[i];
+    return {std::bit_cast<std::uint64_t>(low), std::bit_cast<std::uint64_t>(high)};
+}
+
+// Open-addressing table from packed tag name to kind, built at compile time; the reader looks up every tag name
+// here.
 class TTagTable {
 public:
-    TTagTable()
+    constexpr TTagTable()
     {
         fSlots.fill(otUnknown);
         for (int kind = 0; kind < otUnknown; ++kind) {
-            TPackedName name = Pack(kTagNames[kind]);
+            TOrvPackedName name = PackConstant(kTagNames[kind]);
             fNames[kind] = name;
             std::size_t slot = Hash(name);
             while (fSlots[slot] != otUnknown)
@@ -74,10 +82,8 @@ public:
         }
     }
 
-    TOrvTagKind Find(std::string_view name) const
+    constexpr TOrvTagKind Find(const TOrvPackedName& packed) const
     {
-        if (name.empty() || name.size() > kLongestPackedName) return otUnknown;
-        TPackedName packed = Pack(name);
         for (std::size_t slot = Hash(packed);; slot = (slot + 1) % fSlots.size()) {
             TOrvTagKind kind = fSlots[slot];
             if (kind == otUnknown || fNames[kind] == packed) return kind;
@@ -85,19 +91,16 @@ public:
     }
 
 private:
-    static TPackedName Pack(std::string_view name)
-    {
-        return PackName(name, std::make_index_sequence<kLongestPackedName>());
-    }
-
-    static std::size_t Hash(const TPackedName& name)
+    static constexpr std::size_t Hash(const TOrvPackedName& name)
     {
         return static_cast<std::size_t>((name.Low * 0x9E3779B97F4A7C15u + name.High * 0xC2B2AE3D27D4EB4Fu) >> 56);
     }
 
     std::array<TOrvTagKind, 256> fSlots{};
-    std::array<TPackedName, otUnknown> fNames{};
+    std::array<TOrvPackedName, otUnknown> fNames{};
 };
+
+constexpr TTagTable kTagTable;
 
 bool IsDigit(char c)
 {
@@ -125,15 +128,13 @@ std::string_view TagName(TOrvTagKind kind)
 
 TOrvTagKind TagKindOf(std::string_view name)
 {
-    static const TTagTable table;
-    return table.Find(name);
+    if (name.empty() || name.size() > kOrvLongestPackedName) return otUnknown;
+    return kTagTable.Find(Pack(name));
 }
 
-TOrvElementClass ElementClassOf(TOrvTagKind kind)
+TOrvTagKind TagKindOfPacked(const TOrvPackedName& name)
 {
-    if (kind <= otTEAM) return TOrvElementClass::Object;
-    if (kind >= otCATS && kind <= otSPLITS) return TOrvElementClass::Collection;
-    return TOrvElementClass::Data;
+    return kTagTable.Find(name);
 }
 
 std::string_view AttributeName(TOrvAttribute attribute)
@@ -193,11 +194,15 @@ void TOrvAbstractElement::SetAttribute(TOrvAttribute attribute, std::string_view
             return;
         }
     }
-    // Six attribute ids exist and none is stored twice, so the list never outgrows its first allocation.
-    if (!fAttributes) {
-        fAttributeCapacity = ovaUnknown + 1;
-        void* memory = fTree->Arena().Allocate(sizeof(TAttributeSlot) * fAttributeCapacity, alignof(TAttributeSlot));
-        fAttributes = static_cast<TAttributeSlot*>(memory);
+    // Most elements have one attribute at most. Six attribute ids exist and none is stored twice, so a list that
+    // outgrows its first slot never outgrows its second allocation.
+    if (fAttributeCount == fAttributeCapacity) {
+        std::uint8_t capacity = fAttributes ? ovaUnknown + 1 : 1;
+        void* memory = fTree->Arena().Allocate(sizeof(TAttributeSlot) * capacity, alignof(TAttributeSlot));
+        auto* slots = static_cast<TAttributeSlot*>(memory);
+        std::copy(fAttributes, fAttributes + fAttributeCount, slots);
+        fAttributes = slots;
+        fAttributeCapacity = capacity;
     }
     fAttributes[fAttributeCount++] = TAttributeSlot{attribute, stored};
 }
@@ -207,46 +212,6 @@ std::string_view TOrvAbstractElement::AttributeValue(TOrvAttribute attribute) co
     for (int i = 0; i < fAttributeCount; ++i)
         if (fAttributes[i].Attribute == attribute) return fAttributes[i].Value;
     return {};
-}
-
-TOrvDataElement* TOrvAbstractElement::AsData()
-{
-    return IsData() ? static_cast<TOrvDataElement*>(this) : nullptr;
-}
-
-const TOrvDataElement* TOrvAbstractElement::AsData() const
-{
-    return IsData() ? static_cast<const TOrvDataElement*>(this) : nullptr;
-}
-
-TOrvAbstractObject* TOrvAbstractElement::AsObject()
-{
-    return IsObject() ? static_cast<TOrvAbstractObject*>(this) : nullptr;
-}
-
-const TOrvAbstractObject* TOrvAbstractElement::AsObject() const
-{
-    return IsObject() ? static_cast<const TOrvAbstractObject*>(this) : nullptr;
-}
-
-TOrvObject* TOrvAbstractElement::AsPlainObject()
-{
-    return ElementClass() == TOrvElementClass::Object ? static_cast<TOrvObject*>(this) : nullptr;
-}
-
-const TOrvObject* TOrvAbstractElement::AsPlainObject() const
-{
-    return ElementClass() == TOrvElementClass::Object ? static_cast<const TOrvObject*>(this) : nullptr;
-}
-
-TOrvCollection* TOrvAbstractElement::AsCollection()
-{
-    return IsCollection() ? static_cast<TOrvCollection*>(this) : nullptr;
-}
-
-const TOrvCollection* TOrvAbstractElement::AsCollection() const
-{
-    return IsCollection() ? static_cast<const TOrvCollection*>(this) : nullptr;
 }
 
 // --- TOrvDataElement ---
@@ -385,26 +350,6 @@ void TOrvAbstractObject::SortItems(TCompare compare, void* context)
 
 // --- TOrvTree ---
 
-template <typename T>
-T* TOrvTree::Make(TOrvTagKind kind)
-{
-    static_assert(std::is_trivially_destructible_v<T>, "arena elements are never destroyed one by one");
-    return new (fArena.Allocate(sizeof(T), alignof(T))) T(*this, kind);
-}
-
-TOrvAbstractElement* TOrvTree::CreateElement(TOrvTagKind kind)
-{
-    switch (ElementClassOf(kind)) {
-    case TOrvElementClass::Object:
-        return Make<TOrvObject>(kind);
-    case TOrvElementClass::Collection:
-        return Make<TOrvCollection>(kind);
-    case TOrvElementClass::Data:
-        break;
-    }
-    return CreateData(kind);
-}
-
 TOrvObject* TOrvTree::CreateObject(TOrvTagKind kind)
 {
     if (ElementClassOf(kind) != TOrvElementClass::Object) throw std::logic_error("Invalid Orvida object type!");
@@ -415,11 +360,6 @@ TOrvCollection* TOrvTree::CreateCollection(TOrvTagKind kind)
 {
     if (ElementClassOf(kind) != TOrvElementClass::Collection) throw std::logic_error("Invalid Orvida collection type!");
     return Make<TOrvCollection>(kind);
-}
-
-TOrvDataElement* TOrvTree::CreateData(TOrvTagKind kind)
-{
-    return Make<TOrvDataElement>(kind);
 }
 
 } // namespace kvn

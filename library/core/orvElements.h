@@ -7,9 +7,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <new>
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 // The element tree of an exchange-format file: a closed vocabulary of 94 tags, each an object, a collection
 // or a data element, and five attribute names. The tree lives in one arena owned by TOrvTree.
@@ -123,8 +125,24 @@ enum class TOrvElementClass : std::uint8_t { Object, Collection, Data };
 std::string_view TagName(TOrvTagKind kind);
 // Kind of an exact (case-sensitive) tag name, otUnknown when it is not in the vocabulary.
 TOrvTagKind TagKindOf(std::string_view name);
+
+// A name of 1 to 16 bytes as two little-endian integers, zero-padded: the reader builds it from one vector load.
+struct TOrvPackedName {
+    std::uint64_t Low = 0;
+    std::uint64_t High = 0;
+    bool operator==(const TOrvPackedName&) const = default;
+};
+// Bytes a packed name can hold.
+constexpr std::size_t kOrvLongestPackedName = 16;
+// Kind of a packed, non-empty tag name, as TagKindOf.
+TOrvTagKind TagKindOfPacked(const TOrvPackedName& name);
 // Class of a known kind; otUnknown counts as data.
-TOrvElementClass ElementClassOf(TOrvTagKind kind);
+constexpr TOrvElementClass ElementClassOf(TOrvTagKind kind)
+{
+    if (kind <= otTEAM) return TOrvElementClass::Object;
+    if (kind >= otCATS && kind <= otSPLITS) return TOrvElementClass::Collection;
+    return TOrvElementClass::Data;
+}
 // Attribute name ("id"), "???" for ovaUnknown.
 std::string_view AttributeName(TOrvAttribute attribute);
 // Attribute of a lower-case name, ovaUnknown when it is none of the five.
@@ -327,6 +345,73 @@ private:
     TOrvArena fArena;
     TOrvObject* fRoot = nullptr;
 };
+
+// The checked downcasts are inline: the reader and the indexes ask them for every element.
+inline TOrvDataElement* TOrvAbstractElement::AsData()
+{
+    return IsData() ? static_cast<TOrvDataElement*>(this) : nullptr;
+}
+
+inline const TOrvDataElement* TOrvAbstractElement::AsData() const
+{
+    return IsData() ? static_cast<const TOrvDataElement*>(this) : nullptr;
+}
+
+inline TOrvAbstractObject* TOrvAbstractElement::AsObject()
+{
+    return IsObject() ? static_cast<TOrvAbstractObject*>(this) : nullptr;
+}
+
+inline const TOrvAbstractObject* TOrvAbstractElement::AsObject() const
+{
+    return IsObject() ? static_cast<const TOrvAbstractObject*>(this) : nullptr;
+}
+
+inline TOrvObject* TOrvAbstractElement::AsPlainObject()
+{
+    return ElementClass() == TOrvElementClass::Object ? static_cast<TOrvObject*>(this) : nullptr;
+}
+
+inline const TOrvObject* TOrvAbstractElement::AsPlainObject() const
+{
+    return ElementClass() == TOrvElementClass::Object ? static_cast<const TOrvObject*>(this) : nullptr;
+}
+
+inline TOrvCollection* TOrvAbstractElement::AsCollection()
+{
+    return IsCollection() ? static_cast<TOrvCollection*>(this) : nullptr;
+}
+
+inline const TOrvCollection* TOrvAbstractElement::AsCollection() const
+{
+    return IsCollection() ? static_cast<const TOrvCollection*>(this) : nullptr;
+}
+
+// Element creation is inline as well: the reader creates one element per start tag.
+template <typename T>
+T* TOrvTree::Make(TOrvTagKind kind)
+{
+    static_assert(std::is_trivially_destructible_v<T>, "arena elements are never destroyed one by one");
+    return new (fArena.Allocate(sizeof(T), alignof(T))) T(*this, kind);
+}
+
+inline TOrvAbstractElement* TOrvTree::CreateElement(TOrvTagKind kind)
+{
+    switch (ElementClassOf(kind)) {
+    case TOrvElementClass::Object:
+        return Make<TOrvObject>(kind);
+    case TOrvElementClass::Collection:
+        return Make<TOrvCollection>(kind);
+    case TOrvElementClass::Data:
+        break;
+    }
+    return CreateData(kind);
+}
+
+inline TOrvDataElement* TOrvTree::CreateData(TOrvTagKind kind)
+{
+    return Make<TOrvDataElement>(kind);
+}
 
 // Visits the element and all its descendants in document order with their depth below it (0 for the element).
 // Iterative, so that any nesting depth a file may hold is safe.

@@ -85,32 +85,87 @@ char* SkipNameBytes(char* at)
     return at;
 }
 
-// Line feeds in [from, to). Reads up to 15 bytes past the end, which the block's slack allows.
-std::size_t CountLineFeeds(const char* from, const char* to)
+#if defined(__SSE2__)
+// 16 bytes that keep the first n lanes of a vector, loaded from kKeepFirst + 16 - n.
+alignas(16) constexpr char kKeepFirst[32] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
+                                             -1, -1, -1, -1, -1, 0,  0,  0,  0,  0,  0};
+
+// Lanes whose unsigned byte lies in [first, last].
+__m128i BytesInRange(__m128i bytes, char first, char last)
+{
+    __m128i shifted = _mm_sub_epi8(bytes, _mm_set1_epi8(first));
+    return _mm_cmpeq_epi8(_mm_min_epu8(shifted, _mm_set1_epi8(static_cast<char>(last - first))), shifted);
+}
+
+// Bit i set when byte i cannot be part of a name: the vector form of ccNameChar.
+unsigned NonNameBytes(__m128i bytes)
+{
+    __m128i letter = BytesInRange(_mm_or_si128(bytes, _mm_set1_epi8(0x20)), 'a', 'z');
+    __m128i digit = BytesInRange(bytes, '0', '9');
+    __m128i sign = _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('$')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('_')));
+    __m128i name = _mm_or_si128(_mm_or_si128(letter, digit), sign);
+    return ~static_cast<unsigned>(_mm_movemask_epi8(name)) & 0xFFFFu;
+}
+#endif
+
+// The name of each tag kind followed by ">", zero-padded to 16 bytes: what ends an element of that kind.
+struct TEndTagNames {
+    std::array<std::array<char, 16>, otUnknown> Bytes{};
+    std::array<std::uint8_t, otUnknown> Lengths{};
+
+    TEndTagNames()
+    {
+        for (int kind = 0; kind < otUnknown; ++kind) {
+            std::string_view name = TagName(static_cast<TOrvTagKind>(kind));
+            std::memcpy(Bytes[kind].data(), name.data(), name.size());
+            Bytes[kind][name.size()] = '>';
+            Lengths[kind] = static_cast<std::uint8_t>(name.size() + 1);
+        }
+    }
+};
+
+// True when the bytes at the address are the kind's name and ">"; they may be read up to 16 bytes far.
+bool IsEndTagName(const char* at, TOrvTagKind kind)
+{
+    static const TEndTagNames names;
+#if defined(__SSE2__)
+    std::size_t length = names.Lengths[kind];
+    __m128i bytes = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)),
+                                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(kKeepFirst + 16 - length)));
+    __m128i expected = _mm_loadu_si128(reinterpret_cast<const __m128i*>(names.Bytes[kind].data()));
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, expected)) == 0xFFFF;
+#else
+    return std::memcmp(at, names.Bytes[kind].data(), names.Lengths[kind]) == 0;
+#endif
+}
+
+// The first "<" at or after the given byte, or the zero that ends the window; plain tells whether the bytes
+// before it hold neither "&" nor bytes above 0x7F. Reads up to 15 bytes past that zero.
+char* FindMarkup(char* at, bool& plain)
 {
 #if defined(__SSE2__)
-    // 16 bytes that keep the first n lanes of a comparison, loaded from kKeepFirst + 16 - n.
-    alignas(16) static constexpr char kKeepFirst[32] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
-                                                        -1, -1, -1, -1, -1, 0,  0,  0,  0,  0,  0};
-    const __m128i lineFeed = _mm_set1_epi8('\n');
+    const __m128i open = _mm_set1_epi8('<');
+    const __m128i ampersand = _mm_set1_epi8('&');
     const __m128i zero = _mm_setzero_si128();
-    std::size_t count = 0;
-    while (from < to) {
-        // Byte counters overflow after 255 rounds, so they are summed up at least that often.
-        __m128i counters = zero;
-        for (int round = 0; round < 255 && from < to; ++round, from += 16) {
-            __m128i hits = _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from)), lineFeed);
-            if (to - from < 16)
-                hits = _mm_and_si128(hits,
-                                     _mm_loadu_si128(reinterpret_cast<const __m128i*>(kKeepFirst + 16 - (to - from))));
-            counters = _mm_sub_epi8(counters, hits);
+    for (;; at += 16) {
+        __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        auto stops = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, open), _mm_cmpeq_epi8(bytes, zero))));
+        auto special =
+            static_cast<unsigned>(_mm_movemask_epi8(bytes) | _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, ampersand)));
+        if (stops) {
+            unsigned before = (stops & (0u - stops)) - 1; // the lanes before the first stop
+            plain = plain && (special & before) == 0;
+            return at + std::countr_zero(stops);
         }
-        __m128i sums = _mm_sad_epu8(counters, zero);
-        count += static_cast<std::size_t>(_mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4));
+        plain = plain && special == 0;
     }
-    return count;
 #else
-    return static_cast<std::size_t>(std::count(from, to, '\n'));
+    while (*at != '<' && *at != 0) {
+        if (kCharClasses[static_cast<unsigned char>(*at)] & ccNeedsDecoding) plain = false;
+        ++at;
+    }
+    return at;
 #endif
 }
 
@@ -136,6 +191,16 @@ long CharacterReference(std::string_view body)
         value = value * (hex ? 16 : 10) + digit;
     }
     return value;
+}
+
+// Attribute names are matched without regard to case.
+TOrvAttribute AttributeOfAnyCase(std::string_view name)
+{
+    char lower[16];
+    if (name.size() > sizeof lower) return ovaUnknown; // longer than any attribute name
+    for (std::size_t i = 0; i < name.size(); ++i)
+        lower[i] = name[i] >= 'A' && name[i] <= 'Z' ? static_cast<char>(name[i] + 32) : name[i];
+    return AttributeOf({lower, name.size()});
 }
 
 TOrvEncoding EncodingOfName(std::string_view name)
@@ -193,10 +258,11 @@ bool TOrvParser::OpenInput(const std::string& fileName)
 
     // Zeroed, so that the vector loads past the end of the data read defined bytes.
     if (!fBuffer) fBuffer = std::make_unique<char[]>(kReadSize + kSlack);
-    fPos = fEnd = fBlockEnd = fLineScan = fBuffer.get();
+    fPos = fEnd = fBlockEnd = fBuffer.get();
     *fEnd = fSavedByte = 0;
     fInputEnded = fEndOfTokens = fZeroByte = false;
-    fLineNumber = fStartTagCount = 1;
+    fLines.Index(fBuffer.get(), 0, 1);
+    fStartTagCount = 1;
     fState = lsBetweenTags;
     fTagKind = otUnknown;
     fEncoding = TOrvEncoding::Undecided;
@@ -204,7 +270,6 @@ bool TOrvParser::OpenInput(const std::string& fileName)
     Refill();
     if (fEnd - fPos >= 3 && std::memcmp(fPos, "\xEF\xBB\xBF", 3) == 0) {
         fPos += 3;
-        fLineScan = fPos;
         fEncoding = TOrvEncoding::Utf8;
     }
     return true;
@@ -239,11 +304,11 @@ void TOrvParser::DecideEncodingFromBytes()
 bool TOrvParser::ReadBlock()
 {
     if (fInputEnded || !fFile) return false;
-    CountLines();
+    std::int64_t line = fLines.LineAt(static_cast<std::size_t>(fPos - fBuffer.get()));
     // What the lexer has not consumed yet moves to the front; it is at most a few bytes of look-ahead.
     std::size_t unread = static_cast<std::size_t>(fBlockEnd - fPos);
     std::memmove(fBuffer.get(), fPos, unread);
-    fPos = fLineScan = fBuffer.get();
+    fPos = fBuffer.get();
     fEnd = fBlockEnd = fPos + unread;
     std::size_t got = std::fread(fBlockEnd, 1, kReadSize - unread, fFile);
     char* fresh = fBlockEnd;
@@ -258,6 +323,7 @@ bool TOrvParser::ReadBlock()
     }
     *fBlockEnd = 0;
     fSavedByte = 0;
+    fLines.Index(fBuffer.get(), static_cast<std::size_t>(fBlockEnd - fBuffer.get()), line);
     return fBlockEnd > fresh;
 }
 
@@ -286,18 +352,9 @@ int TOrvParser::PeekAt(std::size_t offset)
     return static_cast<unsigned char>(fPos[offset]);
 }
 
-void TOrvParser::CountLines()
+std::int32_t TOrvParser::Position() const
 {
-    if (fPos > fLineScan) {
-        fLineNumber += static_cast<std::int64_t>(CountLineFeeds(fLineScan, fPos));
-        fLineScan = fPos;
-    }
-}
-
-std::int32_t TOrvParser::Position()
-{
-    CountLines();
-    return OrvPositionNumber(fLineNumber, fStartTagCount);
+    return OrvPositionNumber(fLines.LineAt(static_cast<std::size_t>(fPos - fBuffer.get())), fStartTagCount);
 }
 
 // --- Lexer ---
@@ -383,7 +440,7 @@ TOrvParser::TTokenKind TOrvParser::NextToken()
 
 TOrvParser::TTokenKind TOrvParser::ReadMarkup()
 {
-    int next = PeekAt(1);
+    int next = fPos + 1 < fEnd ? static_cast<unsigned char>(fPos[1]) : PeekAt(1);
     if (next == '!') {
         if (PeekAt(2) == '-') {
             // "<!--" opens a comment; a lone "<!-" is read as one too.
@@ -400,18 +457,52 @@ TOrvParser::TTokenKind TOrvParser::ReadMarkup()
         ReadUntil("?>", true);
         return tkProcessingInstruction;
     }
+    // A ">" right after the name is taken at once, which spares a round through the lexer for most tags.
     if (next == '/') {
         fPos += 2;
-        ReadName();
-        fTagKind = TagKindOf(fText);
+        ReadTagName();
         fState = lsExpectEndTagClose;
+        if (fPos < fEnd && *fPos == '>') {
+            ++fPos;
+            fState = lsBetweenTags;
+        }
         return tkEndTag;
     }
     ++fPos;
+    ReadTagName();
+    fState = lsInStartTag;
+    if (fPos < fEnd && *fPos == '>') {
+        ++fPos;
+        fState = lsBetweenTags;
+    }
+    return tkStartTag;
+}
+
+void TOrvParser::ReadTagName()
+{
+#if defined(__SSE2__)
+    // A name that ends within 16 bytes and before the window's end is packed from the one load that found its
+    // end; the block's slack makes the load safe.
+    __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(fPos));
+    if (unsigned stops = NonNameBytes(bytes)) {
+        auto length = static_cast<std::size_t>(std::countr_zero(stops));
+        if (fPos + length < fEnd) {
+            fText = {fPos, length};
+            fPos += length;
+            if (length == 0) {
+                fTagKind = otUnknown;
+                return;
+            }
+            TOrvPackedName packed;
+            __m128i keep = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kKeepFirst + 16 - length));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(&packed), _mm_and_si128(bytes, keep));
+            fTagKind = TagKindOfPacked(packed);
+            return;
+        }
+    }
+#endif
     ReadName();
     fTagKind = TagKindOf(fText);
-    fState = lsInStartTag;
-    return tkStartTag;
 }
 
 void TOrvParser::ReadName()
@@ -434,13 +525,15 @@ void TOrvParser::ReadName()
 
 void TOrvParser::ReadText()
 {
-    auto* open = static_cast<char*>(std::memchr(fPos, '<', static_cast<std::size_t>(fEnd - fPos)));
-    if (open) {
+    fTextIsPlain = true;
+    char* open = FindMarkup(fPos, fTextIsPlain);
+    if (open < fEnd) {
         fText = TrimBlanks({fPos, static_cast<std::size_t>(open - fPos)});
         fPos = open;
         return;
     }
     // No markup in the rest of the window: the text goes on in the next one.
+    fTextIsPlain = false;
     fToken.assign(fPos, static_cast<std::size_t>(fEnd - fPos));
     fPos = fEnd;
     while (Refill()) {
@@ -591,16 +684,17 @@ void TOrvParser::Mark(std::uint8_t level)
 void TOrvParser::Push(TOrvAbstractElement* element)
 {
     fStack.push_back(element);
-    if (fPendingChildren.size() < fStack.size()) fPendingChildren.resize(fStack.size());
-    fPendingChildren[fStack.size() - 1].clear();
+    fFirstChild.push_back(fPendingChildren.size());
 }
 
 void TOrvParser::Pop()
 {
     TOrvAbstractElement* element = fStack.back();
-    std::vector<TOrvAbstractElement*>& children = fPendingChildren[fStack.size() - 1];
-    if (TOrvAbstractObject* object = element->AsObject()) object->AssignItems(children);
-    children.clear();
+    std::size_t first = fFirstChild.back();
+    if (TOrvAbstractObject* object = element->AsObject())
+        object->AssignItems({fPendingChildren.data() + first, fPendingChildren.size() - first});
+    fPendingChildren.resize(first);
+    fFirstChild.pop_back();
     fStack.pop_back();
     // An element that never got a parent (a child of a data element) is dropped here; its memory goes with
     // the tree's arena.
@@ -623,6 +717,8 @@ std::unique_ptr<TOrvTree> TOrvParser::Parse(const std::string& fileName, const T
 {
     fProgress = progress;
     fStack.clear();
+    fFirstChild.clear();
+    fPendingChildren.clear();
     if (!OpenInput(fileName)) return nullptr;
 
     TTokenKind token;
@@ -652,7 +748,7 @@ std::unique_ptr<TOrvTree> TOrvParser::Parse(const std::string& fileName, const T
             break;
         case tkText:
             if (TOrvDataElement* data = fStack.back()->AsData())
-                data->AssignStoredText(fTree->StoreText(DecodeValue(fText)));
+                data->AssignStoredText(fTree->StoreText(fTextIsPlain ? fText : DecodeValue(fText)));
             else
                 Report("Unexpected Data !", Position(), true, osFaultInside);
             break;
@@ -702,9 +798,27 @@ void TOrvParser::HandleStartTag()
         Report("No child elements allowed !", position, true, osFaulty);
     } else {
         element->fParent = static_cast<TOrvAbstractObject*>(top);
-        fPendingChildren[fStack.size() - 1].push_back(element);
+        fPendingChildren.push_back(element);
     }
+    if (TOrvDataElement* data = element->AsData(); data && fState == lsBetweenTags && TakeTextAndEndTag(*data)) return;
     Push(element);
+}
+
+bool TOrvParser::TakeTextAndEndTag(TOrvDataElement& data)
+{
+    // Most data elements are a text and their end tag right after it. When both lie in the window, they are taken
+    // here at once, as the text token and the end tag would take them, and the element is never pushed.
+    bool plain = true;
+    char* open = FindMarkup(fPos, plain);
+    std::string_view name = TagName(data.Kind());
+    char* close = open + 2 + name.size();
+    if (close >= fEnd || open[1] != '/' || !IsEndTagName(open + 2, data.Kind())) return false;
+    std::string_view text = TrimBlanks({fPos, static_cast<std::size_t>(open - fPos)});
+    if (!text.empty()) data.AssignStoredText(fTree->StoreText(plain ? text : DecodeValue(text)));
+    fText = {open + 2, name.size()};
+    fTagKind = data.Kind();
+    fPos = close + 1;
+    return true;
 }
 
 void TOrvParser::HandleEndTag()
@@ -717,11 +831,10 @@ void TOrvParser::HandleEndTag()
 
 TOrvParser::TTokenKind TOrvParser::HandleAttribute()
 {
-    TOrvAttribute attribute = AttributeOf(AsciiLower(fText));
-    TTokenKind token;
-    do
+    TOrvAttribute attribute = AttributeOfAnyCase(fText);
+    TTokenKind token = ReadAttributeValueAtOnce() ? tkAttributeValue : tkNone;
+    while (token == tkNone)
         token = NextToken();
-    while (token == tkNone);
     if (token != tkAttributeValue) {
         Report("Value expected !", Position(), false, osFaulty);
         return token;
@@ -731,7 +844,26 @@ TOrvParser::TTokenKind TOrvParser::HandleAttribute()
     top->SetAttribute(attribute, value);
     if (attribute == ovaID)
         if (TOrvObject* object = top->AsPlainObject()) object->SetId(OrvTextToInt(value));
+    // A data element whose start tag ends right after its attributes is most often a text and its end tag.
+    if (fState == lsInStartTag && fPos < fEnd && *fPos == '>') {
+        ++fPos;
+        fState = lsBetweenTags;
+        if (TOrvDataElement* data = top->AsData(); data && TakeTextAndEndTag(*data)) Pop();
+    }
     return token;
+}
+
+bool TOrvParser::ReadAttributeValueAtOnce()
+{
+    // "=" and a quoted value right after the name, all in the window: what the lexer's steps would read.
+    if (fState != lsExpectEquals || fEnd - fPos < 2 || fPos[0] != '=' || (fPos[1] != '"' && fPos[1] != '\''))
+        return false;
+    auto* close = static_cast<char*>(std::memchr(fPos + 2, fPos[1], static_cast<std::size_t>(fEnd - fPos - 2)));
+    if (!close) return false;
+    fText = {fPos + 2, static_cast<std::size_t>(close - fPos - 2)};
+    fPos = close + 1;
+    fState = lsInStartTag;
+    return true;
 }
 
 void TOrvParser::SkipUnknownElement()

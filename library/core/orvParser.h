@@ -1,6 +1,7 @@
 #pragma once
 
 #include "orvElements.h"
+#include "orvLineIndex.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -78,13 +79,13 @@ private:
     bool ReadBlock();
     bool Refill();
     int PeekAt(std::size_t offset);
-    void CountLines();
-    std::int32_t Position();
+    std::int32_t Position() const;
 
     // Lexer.
     TTokenKind NextToken();
     TTokenKind ReadMarkup();
     void ReadName();
+    void ReadTagName();
     void ReadText();
     void ReadUntil(std::string_view terminator, bool keepText);
     void ReadQuotedValue();
@@ -94,8 +95,10 @@ private:
     void Report(const std::string& text, std::int32_t position, bool warning, std::uint8_t level);
     void Mark(std::uint8_t level);
     void HandleStartTag();
+    bool TakeTextAndEndTag(TOrvDataElement& data);
     void HandleEndTag();
     TTokenKind HandleAttribute();
+    bool ReadAttributeValueAtOnce();
     void SkipUnknownElement();
     void Push(TOrvAbstractElement* element);
     void Pop();
@@ -119,6 +122,7 @@ private:
 
     // Bytes after the block that vector loads may touch.
     static constexpr std::size_t kSlack = 64;
+    static_assert(kSlack >= TOrvLineIndex::kReadPast && kSlack >= kOrvLongestPackedName);
 
     // The block: bytes in [fBuffer, fBlockEnd), zero at fBlockEnd. The window: [fPos, fEnd), where the byte at
     // fEnd is replaced by a zero (the original in fSavedByte) so that the lexer's loops stop there.
@@ -127,13 +131,13 @@ private:
     char* fEnd = nullptr;
     char* fBlockEnd = nullptr;
     char fSavedByte = 0;
-    char* fLineScan = nullptr; // line feeds before this point are counted
-    std::int64_t fLineNumber = 1;
+    TOrvLineIndex fLines; // of the block
     std::int64_t fStartTagCount = 1;
 
     TLexerState fState = lsBetweenTags;
     TOrvTagKind fTagKind = otUnknown;
     std::string_view fText;    // text of the last token, in the block or in fToken
+    bool fTextIsPlain = false; // the last text token holds neither references nor bytes above 0x7F
     std::string fToken;        // text of a token that spans windows
     std::string fConverted;    // scratch for character-set conversion
     std::string fUnescaped;    // scratch for entity decoding
@@ -143,8 +147,10 @@ private:
 
     std::unique_ptr<TOrvTree> fTree;
     std::vector<TOrvAbstractElement*> fStack;
-    // Children of each open object, gathered while it is open and handed over when it closes.
-    std::vector<std::vector<TOrvAbstractElement*>> fPendingChildren;
+    // Children of the open objects, gathered while they are open and handed over when they close: those of an
+    // inner object always follow those of the objects around it, from fFirstChild of its level on.
+    std::vector<TOrvAbstractElement*> fPendingChildren;
+    std::vector<std::size_t> fFirstChild;
 };
 
 } // namespace kvn

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <future>
 #include <limits>
@@ -252,6 +253,29 @@ TEST(Reader, PositionsAreLinesOrStartTagCounts)
     EXPECT_EQ(root->Items(1)->Line(), 3);
     EXPECT_EQ(root->Items(1)->AsObject()->Items(0)->Line(), 4);
     EXPECT_EQ(root->Items(2)->Line(), 5);
+}
+
+TEST(Reader, LineNumbersStayExactAcrossReadBlocks)
+{
+    // Line feeds between tags, in texts, values and comments, over several read blocks before each message.
+    const std::string piece = "<CLUB type=\"a\nb\">\r\n<NAME>x\ny</NAME><NAME>z</NAME><!--\n-->\n</CLUB>\n";
+    std::string content;
+    while (content.size() < 2 * TOrvParser::kReadSize)
+        content += piece;
+    std::string firstAt = content;
+    content += "<FOO>\n</FOO>";
+    while (content.size() < 3 * TOrvParser::kReadSize + 100)
+        content += piece;
+    std::string secondAt = content;
+    content += "</BAR>";
+    std::string document = Document(content);
+    auto lineOf = [](const std::string& before) {
+        return std::to_string(std::count(before.begin(), before.end(), '\n') + 1);
+    };
+    TParsed parsed = ParseText(document);
+    EXPECT_EQ(parsed.Messages.Warnings, std::vector<std::string>{"Line " + lineOf(firstAt) + ": Unknown Tag: FOO !"});
+    EXPECT_EQ(parsed.Messages.Errors,
+              std::vector<std::string>{"Line " + lineOf(secondAt) + ": Unexpected tag: /BAR !"});
 }
 
 TEST(Reader, EntitiesAndCharacterReferencesAreDecoded)
