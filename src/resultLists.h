@@ -12,6 +12,14 @@
 
 namespace veltro {
 
+// What the place of an item in its list depends on.
+struct TListSortKey {
+    int Rank = 0;
+    bool Entry = false;
+    kvn::TSwimTime Time = 0; // the entry time, read for unranked entries only
+    kvn::TOrvObject* Item = nullptr;
+};
+
 class TResultLists {
 public:
     using TList = std::vector<kvn::TOrvObject*>;
@@ -30,10 +38,16 @@ public:
     // Items that compare equal keep the file's order, so a list always shows, copies and prints the same way.
     void Sort(const TProgress& progress = {});
 
-    const std::map<std::string, TList>& Lists() const { return fLists; }
-
 private:
-    std::map<std::string, TList> fLists;
+    // The keys are read when an item is filed, while its children are at hand: reading them in the sort would
+    // walk the whole element tree once more. They are dropped after the sort.
+    struct TFiledList {
+        TList Items;
+        std::vector<TListSortKey> Keys;
+    };
+    static void SortList(TFiledList& list);
+
+    std::map<std::string, TFiledList, std::less<>> fLists;
 };
 
 // The key of an event's own list, and of one of its age groups.
