@@ -398,6 +398,9 @@ QTreeWidgetItem* TParticipantsBrowser::NewClubNode(TClubDraft& club)
     AppendParticipantNodes(participants, club.Athletes, imgAthlete);
     AppendParticipantNodes(participants, club.Relays, imgRelay);
     node->addChildren(participants);
+    // The drafts go as soon as their nodes are made, so that the nodes of the next clubs can take their memory.
+    std::vector<TParticipantDraft>().swap(club.Athletes);
+    std::vector<TParticipantDraft>().swap(club.Relays);
     return node;
 }
 
