@@ -5,6 +5,31 @@
 
 namespace veltro {
 
+TBrowserNode::TBrowserNode(QString text, QIcon icon, int type)
+    : QTreeWidgetItem(type), fText(std::move(text)), fIcon(std::move(icon))
+{
+}
+
+QVariant TBrowserNode::data(int column, int role) const
+{
+    if (column == 0 && (role == Qt::DisplayRole || role == Qt::EditRole)) return fText;
+    if (column == 0 && role == Qt::DecorationRole) return fIcon.isNull() ? QVariant() : QVariant(fIcon);
+    return QTreeWidgetItem::data(column, role);
+}
+
+void TBrowserNode::setData(int column, int role, const QVariant& value)
+{
+    if (column == 0 && (role == Qt::DisplayRole || role == Qt::EditRole)) {
+        fText = value.toString();
+    } else if (column == 0 && role == Qt::DecorationRole) {
+        fIcon = value.value<QIcon>();
+    } else {
+        QTreeWidgetItem::setData(column, role, value);
+        return;
+    }
+    emitDataChanged();
+}
+
 void SetUpBrowserTree(QTreeWidget& tree)
 {
     tree.setColumnCount(1);

@@ -29,7 +29,6 @@ using namespace kvn;
 namespace {
 
 enum : int { imgSession = 11, imgEvent = 12, imgAgeGroup = 13 };
-constexpr int kElementRole = Qt::UserRole + 1;
 const int kDefaultWidths[5] = {36, 143, 143, 53, 50};
 
 std::string Text(std::string_view section, int n)
@@ -37,20 +36,30 @@ std::string Text(std::string_view section, int n)
     return GetLanguage().GetText(section, n);
 }
 
-// Sorts nodes by "NUM" (age groups by "MIN"); equal keys keep the file's order.
-void SortChildren(QTreeWidgetItem* parent)
+constexpr int kNodeType = QTreeWidgetItem::UserType + 2;
+
+// A node of the events tree and the session, event or age group it stands for.
+struct TEventsNode : TBrowserNode {
+    TEventsNode(const std::string& text, QIcon icon, TOrvObject* element)
+        : TBrowserNode(QString::fromStdString(text), std::move(icon), kNodeType), Element(element)
+    {
+    }
+    TOrvObject* Element;
+};
+
+// The items of the owner's collection by their number child ("NUM", age groups "MIN"), each read once; equal
+// numbers keep the file's order.
+std::vector<TOrvObject*> ItemsByNumber(const TOrvObject& owner, TOrvTagKind collection, TOrvTagKind number)
 {
-    QList<QTreeWidgetItem*> children = parent->takeChildren();
-    std::stable_sort(children.begin(), children.end(), [](QTreeWidgetItem* a, QTreeWidgetItem* b) {
-        const TOrvObject* first = TEventsBrowser::ElementOf(a);
-        const TOrvObject* second = TEventsBrowser::ElementOf(b);
-        if (!first || !second || first->Kind() != second->Kind()) return false;
-        TOrvTagKind key = first->Kind() == otCAT ? otMIN : otNUM;
-        return first->ChildInt(key) < second->ChildInt(key);
-    });
-    parent->addChildren(children);
-    for (QTreeWidgetItem* child : children)
-        SortChildren(child);
+    std::vector<std::pair<std::int32_t, TOrvObject*>> numbered;
+    for (TOrvObject* item : CollectionItems(owner, collection))
+        numbered.emplace_back(item->ChildInt(number), item);
+    std::stable_sort(numbered.begin(), numbered.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<TOrvObject*> items;
+    items.reserve(numbered.size());
+    for (const auto& [key, item] : numbered)
+        items.push_back(item);
+    return items;
 }
 
 std::string PeriodText(TOrvObject& period)
@@ -90,7 +99,7 @@ TEventsBrowser::~TEventsBrowser() = default;
 
 TOrvObject* TEventsBrowser::ElementOf(const QTreeWidgetItem* node)
 {
-    return node ? reinterpret_cast<TOrvObject*>(node->data(0, kElementRole).value<quintptr>()) : nullptr;
+    return node && node->type() == kNodeType ? static_cast<const TEventsNode*>(node)->Element : nullptr;
 }
 
 void TEventsBrowser::ApplyHeaderTexts()
@@ -126,14 +135,9 @@ void TEventsBrowser::ClearEventsTree()
     fPage.TrvEvents->clear();
 }
 
-QTreeWidgetItem* TEventsBrowser::AddNode(QTreeWidgetItem* parent, const std::string& text, int image,
-                                         TOrvObject* element)
+QTreeWidgetItem* TEventsBrowser::NewNode(const std::string& text, int image, TOrvObject* element) const
 {
-    auto* node = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(fPage.TrvEvents);
-    node->setText(0, QString::fromStdString(text));
-    if (fIcons) node->setIcon(0, fIcons(image));
-    node->setData(0, kElementRole, QVariant::fromValue(reinterpret_cast<quintptr>(element)));
-    return node;
+    return new TEventsNode(text, fIcons ? fIcons(image) : QIcon(), element);
 }
 
 void TEventsBrowser::BuildEventsTree()
@@ -141,29 +145,36 @@ void TEventsBrowser::BuildEventsTree()
     QTreeWidget* tree = fPage.TrvEvents;
     tree->setUpdatesEnabled(false);
     ClearEventsTree();
+    // Every node is made in its place in the order, and each level goes into the tree in one call.
+    QList<QTreeWidgetItem*> periods;
     int counted = 0;
-    if (TOrvObject* competition = fDocument.Competition()) {
-        for (TOrvObject* period : CollectionItems(*competition, otPERIODS)) {
-            QTreeWidgetItem* periodNode = AddNode(nullptr, PeriodText(*period), imgSession, period);
-            int year = 0, month = 0, day = 0;
-            DecodeDate(period->DataChild(otDATE, true)->AsDate(), year, month, day);
-            for (TOrvObject* event : CollectionItems(*period, otEVENTS)) {
-                if (fStatus) fStatus(std::to_string(++counted) + " events scanned ...");
-                AddEvent(periodNode, *event, year);
-            }
-        }
-    }
-    SortChildren(tree->invisibleRootItem());
+    if (TOrvObject* competition = fDocument.Competition())
+        for (TOrvObject* period : ItemsByNumber(*competition, otPERIODS, otNUM))
+            periods.push_back(NewPeriodNode(*period, counted));
+    tree->addTopLevelItems(periods);
     tree->setUpdatesEnabled(true);
 }
 
-void TEventsBrowser::AddEvent(QTreeWidgetItem* periodNode, TOrvObject& event, int year)
+QTreeWidgetItem* TEventsBrowser::NewPeriodNode(TOrvObject& period, int& counted)
+{
+    QTreeWidgetItem* periodNode = NewNode(PeriodText(period), imgSession, &period);
+    int year = 0, month = 0, day = 0;
+    DecodeDate(period.DataChild(otDATE, true)->AsDate(), year, month, day);
+    QList<QTreeWidgetItem*> events;
+    for (TOrvObject* event : ItemsByNumber(period, otEVENTS, otNUM)) {
+        if (fStatus) fStatus(std::to_string(++counted) + " events scanned ...");
+        events.push_back(NewEventNode(*event, year));
+    }
+    periodNode->addChildren(events);
+    return periodNode;
+}
+
+QTreeWidgetItem* TEventsBrowser::NewEventNode(TOrvObject& event, int year)
 {
     std::string text = Text("S", 18) + IntToStr(event.ChildInt(otNUM)) + " - " + fDocument.EventTitle(event, nullptr) +
                        " " + fDocument.GenderText(event);
     if (event.ChildText(otTYPE) != "TIM") text += ", " + RoundName(event);
-    std::vector<TOrvObject*> categories = CollectionItems(event, otCATS);
-    std::string eventKey = EventKey(event.Id());
+    std::vector<TOrvObject*> categories = ItemsByNumber(event, otCATS, otMIN);
     if (categories.size() == 1) {
         const TOrvObject& category = *categories.front();
         int youngest = category.ChildInt(otMAX) == -1 ? 0 : year - category.ChildInt(otMAX);
@@ -171,14 +182,17 @@ void TEventsBrowser::AddEvent(QTreeWidgetItem* periodNode, TOrvObject& event, in
         text += ", " + AgeGroupText(youngest, oldest);
         if (!category.ChildText(otNAME).empty()) text += ", " + std::string(category.ChildText(otNAME));
     }
-    QTreeWidgetItem* eventNode = AddNode(periodNode, text, imgEvent, &event);
+    QTreeWidgetItem* eventNode = NewNode(text, imgEvent, &event);
     if (categories.size() >= 2) {
+        QList<QTreeWidgetItem*> ageGroups;
         for (TOrvObject* category : categories) {
-            AddNode(eventNode, fDocument.CategoryTitle(category), imgAgeGroup, category);
+            ageGroups.push_back(NewNode(fDocument.CategoryTitle(category), imgAgeGroup, category));
             fLists.CreateList(CategoryKey(event.Id(), category->Id()));
         }
+        eventNode->addChildren(ageGroups);
     }
-    fLists.CreateList(eventKey);
+    fLists.CreateList(EventKey(event.Id()));
+    return eventNode;
 }
 
 void TEventsBrowser::SortResultLists()

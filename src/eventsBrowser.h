@@ -77,8 +77,9 @@ public:
     int LineHeight() const;
 
 private:
-    QTreeWidgetItem* AddNode(QTreeWidgetItem* parent, const std::string& text, int image, kvn::TOrvObject* element);
-    void AddEvent(QTreeWidgetItem* periodNode, kvn::TOrvObject& event, int year);
+    QTreeWidgetItem* NewNode(const std::string& text, int image, kvn::TOrvObject* element) const;
+    QTreeWidgetItem* NewPeriodNode(kvn::TOrvObject& period, int& counted);
+    QTreeWidgetItem* NewEventNode(kvn::TOrvObject& event, int year);
     void SetVariableSections(bool hasResults);
     void DrawItem(const kvn::TOrvObject& item, const kvn::TOrvObject& event, bool withGender, bool highlighted,
                   const std::vector<int>& x, int& y);

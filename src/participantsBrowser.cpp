@@ -26,10 +26,7 @@ using namespace kvn;
 
 namespace {
 
-constexpr int kStatisticRole = Qt::UserRole + 1;
-constexpr int kCollectionRole = Qt::UserRole + 2;
-constexpr int kParticipantRole = Qt::UserRole + 3;
-constexpr int kImageRole = Qt::UserRole + 4;
+constexpr int kNodeType = QTreeWidgetItem::UserType + 1;
 
 constexpr int kSectionCount = 6;
 constexpr int kLineHeight = 15;
@@ -43,46 +40,37 @@ std::string Text(std::string_view section, int n)
     return GetLanguage().GetText(section, n);
 }
 
-void SetPointer(QTreeWidgetItem* node, int role, const void* pointer)
+// A node of the participants tree and what it stands for.
+struct TClubsNode : TBrowserNode {
+    TClubsNode(const std::string& text, QIcon icon, int image)
+        : TBrowserNode(QString::fromStdString(text), std::move(icon), kNodeType), Image(image)
+    {
+    }
+    int Image;
+    const TClubStatistic* Statistic = nullptr;
+    TOrvAbstractObject* Collection = nullptr;
+    TOrvObject* Participant = nullptr;
+};
+
+const TClubsNode* ClubsNodeOf(const QTreeWidgetItem* node)
 {
-    node->setData(0, role, QVariant::fromValue(reinterpret_cast<quintptr>(pointer)));
+    return node && node->type() == kNodeType ? static_cast<const TClubsNode*>(node) : nullptr;
 }
 
-quintptr PointerOf(const QTreeWidgetItem* node, int role)
+// Sorts by the texts' character codes, so "B" comes before "a"; equal texts keep their order. The document's
+// texts are UTF-8, whose bytes compare in code point order.
+template <class T>
+void SortByText(std::vector<T>& items)
 {
-    return node ? node->data(0, role).value<quintptr>() : 0;
+    std::stable_sort(items.begin(), items.end(), [](const T& a, const T& b) { return a.Text < b.Text; });
 }
 
-// Athletes (image 9) before relay teams (image 5) under a club; otherwise, and with equal images, by the texts'
-// character codes, so "B" comes before "a". Equal nodes keep the file's order.
-void SortNodes(QList<QTreeWidgetItem*>& nodes, int level)
+// The collection a participant is listed by: its results if it has any, else its entries, else none.
+TOrvAbstractObject* ListedCollection(TOrvObject& participant)
 {
-    struct TKey {
-        int Image;
-        std::string Text; // UTF-8 compares byte by byte in code point order
-        QTreeWidgetItem* Node;
-    };
-    std::vector<TKey> keys;
-    keys.reserve(static_cast<std::size_t>(nodes.size()));
-    for (QTreeWidgetItem* node : nodes)
-        keys.push_back({level == 2 ? TParticipantsBrowser::ImageOf(node) : 0, node->text(0).toStdString(), node});
-    std::stable_sort(keys.begin(), keys.end(), [](const TKey& a, const TKey& b) {
-        if (a.Image != b.Image) return a.Image > b.Image;
-        return a.Text < b.Text;
-    });
-    nodes.clear();
-    for (const TKey& key : keys)
-        nodes.push_back(key.Node);
-}
-
-void SortSubtree(QTreeWidgetItem* parent, int childLevel)
-{
-    QList<QTreeWidgetItem*> children = parent->takeChildren();
-    SortNodes(children, childLevel);
-    parent->addChildren(children);
-    if (childLevel < 2)
-        for (QTreeWidgetItem* child : children)
-            SortSubtree(child, childLevel + 1);
+    TOrvTagKind kind = participant.Contains(otRESULTS) ? otRESULTS : otENTRIES;
+    TOrvAbstractElement* child = participant.Child(kind);
+    return child ? child->AsObject() : nullptr;
 }
 
 const TOrvAbstractObject* ObjectChild(const TOrvAbstractObject& owner, TOrvTagKind kind)
@@ -127,12 +115,10 @@ bool TypeOccursIn(std::string_view type, std::string_view list)
     return !type.empty() && list.find(type) != std::string_view::npos;
 }
 
-void CountItem(TClubStatistic& statistic, const TOrvObject& item, const TOrvida& document)
+void CountItem(TClubStatistic& statistic, const TOrvObject& item, bool team, const TOrvida& document)
 {
-    const TOrvAbstractObject* owner = item.Parent() ? item.Parent()->Parent() : nullptr;
-    bool relay = owner && owner->ChildInt(otNUM) != 0;
     if (item.Kind() == otENTRY) {
-        ++(relay ? statistic.TeamEntries : statistic.IndividualEntries);
+        ++(team ? statistic.TeamEntries : statistic.IndividualEntries);
         return;
     }
     const TOrvDataElement* time = TimeOf(item);
@@ -158,12 +144,44 @@ void CountItem(TClubStatistic& statistic, const TOrvObject& item, const TOrvida&
             break;
         }
     }
-    if (TypeOccursIn(type, "PRE-TIM")) ++(relay ? statistic.TeamStarts : statistic.IndividualStarts);
+    if (TypeOccursIn(type, "PRE-TIM")) ++(team ? statistic.TeamStarts : statistic.IndividualStarts);
 }
 
-struct TParticipantsBrowser::TGroup {
-    std::unique_ptr<QTreeWidgetItem> Node; // owned until the tree takes it
+void TClubStatistic::Add(const TClubStatistic& other)
+{
+    Gold += other.Gold;
+    Silver += other.Silver;
+    Bronze += other.Bronze;
+    IndividualEntries += other.IndividualEntries;
+    TeamEntries += other.TeamEntries;
+    IndividualStarts += other.IndividualStarts;
+    TeamStarts += other.TeamStarts;
+    Athletes += other.Athletes;
+    SemiFinals += other.SemiFinals;
+    Finals += other.Finals;
+}
+
+// The tree is put together in two passes: the clubs are counted in the file's order, which is also the order in
+// which their results join the result lists, and their nodes are made afterwards from sorted drafts, so that no
+// node is ever moved or looked up again.
+struct TParticipantsBrowser::TParticipantDraft {
+    std::string Text;
+    TOrvObject* Participant;
+    TOrvAbstractObject* Collection;
+};
+
+struct TParticipantsBrowser::TClubDraft {
+    std::string Text;
+    TOrvObject* Club;
     TClubStatistic* Statistic;
+    std::vector<TParticipantDraft> Athletes;
+    std::vector<TParticipantDraft> Relays;
+};
+
+struct TParticipantsBrowser::TGroupDraft {
+    std::string Text;
+    TClubStatistic* Statistic;
+    std::vector<TClubDraft> Clubs;
 };
 
 TParticipantsBrowser::TParticipantsBrowser(const TParticipantsPage& page, TOrvida& document, TResultLists& resultLists,
@@ -232,23 +250,26 @@ int TParticipantsBrowser::Level(const QTreeWidgetItem* node)
 
 const TClubStatistic* TParticipantsBrowser::StatisticOf(const QTreeWidgetItem* node)
 {
-    return reinterpret_cast<const TClubStatistic*>(PointerOf(node, kStatisticRole));
+    const TClubsNode* clubsNode = ClubsNodeOf(node);
+    return clubsNode ? clubsNode->Statistic : nullptr;
 }
 
 TOrvAbstractObject* TParticipantsBrowser::CollectionOf(const QTreeWidgetItem* node)
 {
-    return reinterpret_cast<TOrvAbstractObject*>(PointerOf(node, kCollectionRole));
+    const TClubsNode* clubsNode = ClubsNodeOf(node);
+    return clubsNode ? clubsNode->Collection : nullptr;
 }
 
 TOrvObject* TParticipantsBrowser::ParticipantOf(const QTreeWidgetItem* node)
 {
-    return reinterpret_cast<TOrvObject*>(PointerOf(node, kParticipantRole));
+    const TClubsNode* clubsNode = ClubsNodeOf(node);
+    return clubsNode ? clubsNode->Participant : nullptr;
 }
 
 int TParticipantsBrowser::ImageOf(const QTreeWidgetItem* node)
 {
-    QVariant image = node ? node->data(0, kImageRole) : QVariant();
-    return image.isValid() ? image.toInt() : -1;
+    const TClubsNode* clubsNode = ClubsNodeOf(node);
+    return clubsNode ? clubsNode->Image : -1;
 }
 
 void TParticipantsBrowser::ClearClubsTree()
@@ -259,22 +280,11 @@ void TParticipantsBrowser::ClearClubsTree()
     fChangeDelay->start();
 }
 
-QTreeWidgetItem* TParticipantsBrowser::NewNode(QTreeWidgetItem* parent, const std::string& text, int image)
-{
-    auto* node = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem();
-    node->setText(0, QString::fromStdString(text));
-    node->setData(0, kImageRole, image);
-    if (fIcons) node->setIcon(0, fIcons(image));
-    return node;
-}
-
-TClubStatistic& TParticipantsBrowser::NewStatistic(QTreeWidgetItem* node, const TOrvObject* club)
+TClubStatistic& TParticipantsBrowser::NewStatistic(const TOrvObject* club)
 {
     fStatistics.push_back(std::make_unique<TClubStatistic>());
-    TClubStatistic& statistic = *fStatistics.back();
-    statistic.Club = club;
-    SetPointer(node, kStatisticRole, &statistic);
-    return statistic;
+    fStatistics.back()->Club = club;
+    return *fStatistics.back();
 }
 
 void TParticipantsBrowser::BuildClubsTree()
@@ -283,86 +293,126 @@ void TParticipantsBrowser::BuildClubsTree()
     TOrvObject* competition = fDocument.Competition();
     if (!competition) return;
 
-    // The nodes are put together outside the tree and sorted before they go in, so the tree takes them at once.
-    std::vector<TGroup> groups;
-    std::map<std::string, std::size_t> groupOfNation; // upper-case nation text -> index in groups
-    auto newGroup = [this, &groups](std::string_view name) {
-        int image = FindNationImage(fNations, name);
-        std::unique_ptr<QTreeWidgetItem> node(NewNode(nullptr, std::string(name), image >= 0 ? image : imgNation));
-        TClubStatistic* statistic = &NewStatistic(node.get(), nullptr);
-        groups.push_back({std::move(node), statistic});
-    };
+    std::vector<TGroupDraft> groups = CountClubs(*competition);
+    const TClubStatistic* otherGroup = groups.front().Statistic;
+    SortByText(groups);
+    QList<QTreeWidgetItem*> nodes;
+    nodes.reserve(static_cast<qsizetype>(groups.size()));
+    QTreeWidgetItem* other = nullptr;
+    for (TGroupDraft& group : groups) {
+        nodes.push_back(NewGroupNode(group));
+        if (group.Statistic == otherGroup) other = nodes.back();
+    }
+    QTreeWidget* tree = fPage.TrvClubs;
+    bool updatesWereEnabled = tree->updatesEnabled();
+    tree->setUpdatesEnabled(false);
+    tree->addTopLevelItems(nodes);
+    other->setText(0, QString::fromStdString(Text("V", 10)));
+    if (updatesWereEnabled) tree->setUpdatesEnabled(true);
+}
+
+std::vector<TParticipantsBrowser::TGroupDraft> TParticipantsBrowser::CountClubs(TOrvObject& competition)
+{
     // The clubs without nation have a group of their own, apart from the named ones, so that a nation that happens
     // to be called "other" is not mixed with them.
-    newGroup(kOtherGroup);
-
+    std::vector<TGroupDraft> groups;
+    groups.push_back({std::string(kOtherGroup), &NewStatistic(nullptr), {}});
+    std::map<std::string, std::size_t> groupOfNation; // upper-case nation text -> index in groups
     int counted = 0;
-    for (TOrvObject* club : CollectionItems(*competition, otCLUBS)) {
+    for (TOrvObject* club : CollectionItems(competition, otCLUBS)) {
         if (fStatus) fStatus(std::to_string(++counted) + " clubs scanned ...");
         std::string_view nation = club->ChildText(otNATION);
         std::size_t group = 0;
         if (!nation.empty()) {
             auto [found, added] = groupOfNation.try_emplace(Utf8Upper(nation), groups.size());
-            if (added) newGroup(nation);
+            if (added) groups.push_back({std::string(nation), &NewStatistic(nullptr), {}});
             group = found->second;
         }
-        AddClub(groups[group], *club);
+        groups[group].Clubs.push_back(CountClub(*club));
+        groups[group].Statistic->Add(*groups[group].Clubs.back().Statistic);
     }
-
-    QList<QTreeWidgetItem*> nodes;
-    for (const TGroup& group : groups) {
-        SortSubtree(group.Node.get(), 1);
-        nodes.push_back(group.Node.get());
-    }
-    SortNodes(nodes, 0);
-    QTreeWidgetItem* other = groups.front().Node.get();
-    QTreeWidget* tree = fPage.TrvClubs;
-    bool updatesWereEnabled = tree->updatesEnabled();
-    tree->setUpdatesEnabled(false);
-    tree->addTopLevelItems(nodes);
-    for (TGroup& group : groups)
-        static_cast<void>(group.Node.release()); // the tree owns them now
-    other->setText(0, QString::fromStdString(Text("V", 10)));
-    if (updatesWereEnabled) tree->setUpdatesEnabled(true);
+    return groups;
 }
 
-void TParticipantsBrowser::AddClub(TGroup& group, TOrvObject& club)
+TParticipantsBrowser::TClubDraft TParticipantsBrowser::CountClub(TOrvObject& club)
 {
-    std::string_view nation = club.ChildText(otNATION);
+    TClubDraft draft{std::string(club.ChildText(otNAME)), &club, &NewStatistic(&club), {}, {}};
+    ForEachCollectionItem(club, otPERSONS, [this, &draft](TOrvObject& person) {
+        draft.Athletes.push_back(CountParticipant(person, *draft.Statistic));
+    });
+    ForEachCollectionItem(club, otRELAYS, [this, &draft](TOrvObject& relay) {
+        draft.Relays.push_back(CountParticipant(relay, *draft.Statistic));
+    });
+    return draft;
+}
+
+TParticipantsBrowser::TParticipantDraft TParticipantsBrowser::CountParticipant(TOrvObject& participant,
+                                                                               TClubStatistic& club)
+{
+    // A participant with results is listed by its results only; its entries stay out of every list.
+    TParticipantDraft draft{fDocument.ParticipantTitle(participant, false), &participant,
+                            ListedCollection(participant)};
+    if (!draft.Collection) return draft;
+    if (participant.Kind() == otPERSON) ++club.Athletes;
+    // A relay team of number 0 counts as an individual.
+    bool team = participant.ChildInt(otNUM) != 0;
+    ForEachCollectionItem(participant, draft.Collection->Kind(), [this, &club, team](TOrvObject& item) {
+        fResultLists.AttachResult(item);
+        CountItem(club, item, team, fDocument);
+    });
+    return draft;
+}
+
+QIcon TParticipantsBrowser::Icon(int image) const
+{
+    return fIcons ? fIcons(image) : QIcon();
+}
+
+QTreeWidgetItem* TParticipantsBrowser::NewGroupNode(TGroupDraft& group)
+{
+    int image = FindNationImage(fNations, group.Text);
+    if (image < 0) image = imgNation;
+    auto* node = new TClubsNode(group.Text, Icon(image), image);
+    node->Statistic = group.Statistic;
+    SortByText(group.Clubs);
+    QList<QTreeWidgetItem*> clubs;
+    clubs.reserve(static_cast<qsizetype>(group.Clubs.size()));
+    for (TClubDraft& club : group.Clubs)
+        clubs.push_back(NewClubNode(club));
+    node->addChildren(clubs);
+    return node;
+}
+
+QTreeWidgetItem* TParticipantsBrowser::NewClubNode(TClubDraft& club)
+{
+    std::string_view nation = club.Club->ChildText(otNATION);
     int image = -1;
     if (!nation.empty())
-        image = FindNationImage(fNations, std::string(nation) + "_" + std::string(club.ChildText(otCODE)));
-    QTreeWidgetItem* node =
-        NewNode(group.Node.get(), std::string(club.ChildText(otNAME)), image >= 0 ? image : imgClub);
-    TClubStatistic& statistic = NewStatistic(node, &club);
-    for (TOrvObject* person : CollectionItems(club, otPERSONS))
-        AddParticipant(node, *person, statistic, *group.Statistic);
-    for (TOrvObject* relay : CollectionItems(club, otRELAYS))
-        AddParticipant(node, *relay, statistic, *group.Statistic);
+        image = FindNationImage(fNations, std::string(nation) + "_" + std::string(club.Club->ChildText(otCODE)));
+    if (image < 0) image = imgClub;
+    auto* node = new TClubsNode(club.Text, Icon(image), image);
+    node->Statistic = club.Statistic;
+    // Athletes before relay teams, each by their titles.
+    QList<QTreeWidgetItem*> participants;
+    participants.reserve(static_cast<qsizetype>(club.Athletes.size() + club.Relays.size()));
+    AppendParticipantNodes(participants, club.Athletes, imgAthlete);
+    AppendParticipantNodes(participants, club.Relays, imgRelay);
+    node->addChildren(participants);
+    // The drafts go as soon as their nodes are made, so that the nodes of the next clubs can take their memory.
+    std::vector<TParticipantDraft>().swap(club.Athletes);
+    std::vector<TParticipantDraft>().swap(club.Relays);
+    return node;
 }
 
-void TParticipantsBrowser::AddParticipant(QTreeWidgetItem* clubNode, TOrvObject& participant, TClubStatistic& club,
-                                          TClubStatistic& group)
+void TParticipantsBrowser::AppendParticipantNodes(QList<QTreeWidgetItem*>& nodes,
+                                                  std::vector<TParticipantDraft>& participants, int image) const
 {
-    bool athlete = participant.Kind() == otPERSON;
-    QTreeWidgetItem* node =
-        NewNode(clubNode, fDocument.ParticipantTitle(participant, false), athlete ? imgAthlete : imgRelay);
-    SetPointer(node, kParticipantRole, &participant);
-
-    // A participant with results is listed by its results only; its entries stay out of every list.
-    TOrvTagKind kind = participant.Contains(otRESULTS) ? otRESULTS : otENTRIES;
-    const TOrvAbstractElement* child = participant.Child(kind);
-    const TOrvAbstractObject* collection = child ? child->AsObject() : nullptr;
-    if (!collection) return;
-    SetPointer(node, kCollectionRole, collection);
-    if (athlete) {
-        ++club.Athletes;
-        ++group.Athletes;
-    }
-    for (TOrvObject* item : CollectionItems(participant, kind)) {
-        fResultLists.AttachResult(*item);
-        CountItem(club, *item, fDocument);
-        CountItem(group, *item, fDocument);
+    SortByText(participants);
+    for (const TParticipantDraft& participant : participants) {
+        auto* node = new TClubsNode(participant.Text, Icon(image), image);
+        node->Participant = participant.Participant;
+        node->Collection = participant.Collection;
+        nodes.push_back(node);
     }
 }
 

@@ -40,13 +40,17 @@ struct TClubStatistic {
     std::int32_t SemiFinals = 0;
     std::int32_t Finals = 0;
     const kvn::TOrvObject* Club = nullptr; // the "CLUB" element of a club's statistic, nullptr for a nation group
+
+    // Adds the other statistic's counts to these.
+    void Add(const TClubStatistic& other);
 };
 
 // True when the whole event type occurs within the list text ("FIN" within "FIN-TIM"); an empty type occurs nowhere.
 bool TypeOccursIn(std::string_view type, std::string_view list);
 
-// Counts one result or entry into the statistic: entries always, results only when valid and their event exists.
-void CountItem(TClubStatistic& statistic, const kvn::TOrvObject& item, const kvn::TOrvida& document);
+// Counts one result or entry into the statistic: entries always, results only when valid and their event exists;
+// team tells whether the item's participant counts as a team.
+void CountItem(TClubStatistic& statistic, const kvn::TOrvObject& item, bool team, const kvn::TOrvida& document);
 
 // The widgets of the participants page that the browser fills.
 struct TParticipantsPage {
@@ -122,13 +126,19 @@ public:
     static int ImageOf(const QTreeWidgetItem* node);
 
 private:
-    struct TGroup;
+    struct TParticipantDraft;
+    struct TClubDraft;
+    struct TGroupDraft;
 
-    QTreeWidgetItem* NewNode(QTreeWidgetItem* parent, const std::string& text, int image);
-    TClubStatistic& NewStatistic(QTreeWidgetItem* node, const kvn::TOrvObject* club);
-    void AddClub(TGroup& group, kvn::TOrvObject& club);
-    void AddParticipant(QTreeWidgetItem* clubNode, kvn::TOrvObject& participant, TClubStatistic& club,
-                        TClubStatistic& group);
+    TClubStatistic& NewStatistic(const kvn::TOrvObject* club);
+    std::vector<TGroupDraft> CountClubs(kvn::TOrvObject& competition);
+    TClubDraft CountClub(kvn::TOrvObject& club);
+    TParticipantDraft CountParticipant(kvn::TOrvObject& participant, TClubStatistic& club);
+    QIcon Icon(int image) const;
+    QTreeWidgetItem* NewGroupNode(TGroupDraft& group);
+    QTreeWidgetItem* NewClubNode(TClubDraft& club);
+    void AppendParticipantNodes(QList<QTreeWidgetItem*>& nodes, std::vector<TParticipantDraft>& participants,
+                                int image) const;
     void DrawStatistics(const QTreeWidgetItem& node);
     void DrawList(const kvn::TOrvAbstractObject& collection);
     void DrawItem(const kvn::TOrvObject& item, bool relayTeam, const std::vector<int>& x, int& y);

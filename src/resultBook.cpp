@@ -33,21 +33,12 @@ constexpr int kHeadingPercent = 140;
 // Entries of the contents box before the clubs.
 constexpr int kFixedContents = 2;
 
-bool AnyResult(const TResultLists* lists)
-{
-    if (!lists) return false;
-    for (const auto& [key, list] : lists->Lists())
-        for (const TOrvObject* item : list)
-            if (item->Kind() == otRESULT) return true;
-    return false;
-}
-
 TShownList ListsOf(const TBookSource& source)
 {
     TShownList shown;
     shown.ResultLists = source.ResultLists;
     shown.Document = source.Document;
-    shown.HasResults = AnyResult(source.ResultLists);
+    shown.HasResults = source.ResultLists && source.ResultLists->HasAnyResult();
     return shown;
 }
 

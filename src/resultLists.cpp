@@ -35,32 +35,22 @@ void TResultLists::CreateList(const std::string& key)
 const TResultLists::TList* TResultLists::ListFor(const std::string& key) const
 {
     auto found = fLists.find(key);
-    return found == fLists.end() ? nullptr : &found->second;
+    return found == fLists.end() ? nullptr : &found->second.Items;
 }
 
-void TResultLists::AttachResult(TOrvObject& item)
+bool TResultLists::HasAnyResult() const
 {
-    std::string eventText(item.ChildText(otEID));
-    std::string categoryText(item.ChildText(otCID));
-    auto list = categoryText.empty() ? fLists.end() : fLists.find(eventText + ";" + categoryText);
-    if (list == fLists.end()) list = fLists.find(eventText);
-    if (list != fLists.end()) list->second.push_back(&item);
+    for (const auto& [key, list] : fLists)
+        for (const kvn::TOrvObject* item : list.Items)
+            if (item->Kind() == kvn::otRESULT) return true;
+    return false;
 }
 
 namespace {
 
-// What the order of a list item depends on, read once per sort: the rank and the time sit among the item's
-// children and the rank is text, so reading them inside every comparison would dominate the sort.
-struct TSortKey {
-    int Rank = 0;
-    bool Entry = false;
-    TSwimTime Time = 0;
-    TOrvObject* Item = nullptr;
-};
-
-TSortKey SortKeyOf(const TOrvObject& item)
+TListSortKey SortKeyOf(const TOrvObject& item)
 {
-    TSortKey key;
+    TListSortKey key;
     key.Rank = item.ChildInt(otRANK);
     key.Entry = item.Kind() == otENTRY;
     if (key.Rank <= 0 && key.Entry) {
@@ -71,7 +61,7 @@ TSortKey SortKeyOf(const TOrvObject& item)
     return key;
 }
 
-int CompareKeys(const TSortKey& a, const TSortKey& b)
+int CompareKeys(const TListSortKey& a, const TListSortKey& b)
 {
     if (a.Rank > 0 || b.Rank > 0) {
         if (a.Rank <= 0) return 1;
@@ -83,19 +73,34 @@ int CompareKeys(const TSortKey& a, const TSortKey& b)
     return a.Time < b.Time ? -1 : a.Time > b.Time ? 1 : 0;
 }
 
-void SortList(TResultLists::TList& list, std::vector<TSortKey>& keys)
+} // namespace
+
+void TResultLists::AttachResult(TOrvObject& item)
 {
-    keys.clear();
-    keys.reserve(list.size());
-    for (TOrvObject* item : list)
-        keys.push_back(SortKeyOf(*item));
-    std::stable_sort(keys.begin(), keys.end(),
-                     [](const TSortKey& a, const TSortKey& b) { return CompareKeys(a, b) < 0; });
-    for (std::size_t i = 0; i < keys.size(); ++i)
-        list[i] = keys[i].Item;
+    std::string_view eventText = item.ChildText(otEID);
+    std::string_view categoryText = item.ChildText(otCID);
+    auto list = fLists.end();
+    if (!categoryText.empty()) list = fLists.find(std::string(eventText).append(";").append(categoryText));
+    if (list == fLists.end()) list = fLists.find(eventText);
+    if (list == fLists.end()) return;
+    list->second.Items.push_back(&item);
+    list->second.Keys.push_back(SortKeyOf(item));
 }
 
-} // namespace
+void TResultLists::SortList(TFiledList& list)
+{
+    // Items filed after an earlier sort have keys, the sorted ones no longer: then all are read again.
+    if (list.Keys.size() != list.Items.size()) {
+        list.Keys.clear();
+        for (TOrvObject* item : list.Items)
+            list.Keys.push_back(SortKeyOf(*item));
+    }
+    std::stable_sort(list.Keys.begin(), list.Keys.end(),
+                     [](const TListSortKey& a, const TListSortKey& b) { return CompareKeys(a, b) < 0; });
+    for (std::size_t i = 0; i < list.Keys.size(); ++i)
+        list.Items[i] = list.Keys[i].Item;
+    std::vector<TListSortKey>().swap(list.Keys);
+}
 
 int CompareListItems(const TOrvObject& a, const TOrvObject& b)
 {
@@ -105,10 +110,9 @@ int CompareListItems(const TOrvObject& a, const TOrvObject& b)
 void TResultLists::Sort(const TProgress& progress)
 {
     int number = 0;
-    std::vector<TSortKey> keys;
     for (auto& [key, list] : fLists) {
         if (progress) progress(++number);
-        SortList(list, keys);
+        SortList(list);
     }
 }
 

@@ -12,6 +12,14 @@
 
 namespace veltro {
 
+// What the place of an item in its list depends on.
+struct TListSortKey {
+    int Rank = 0;
+    bool Entry = false;
+    kvn::TSwimTime Time = 0; // the entry time, read for unranked entries only
+    kvn::TOrvObject* Item = nullptr;
+};
+
 class TResultLists {
 public:
     using TList = std::vector<kvn::TOrvObject*>;
@@ -23,6 +31,8 @@ public:
     void CreateList(const std::string& key);
     // The list under the key, or nullptr.
     const TList* ListFor(const std::string& key) const;
+    // True when any list holds a result rather than only entries.
+    bool HasAnyResult() const;
     // Files a result or entry under "EID;CID" when that list exists, else under "EID"; keys are compared as text,
     // so an "EID" of 07 does not find event 7. An item that finds no list is in none.
     void AttachResult(kvn::TOrvObject& item);
@@ -30,10 +40,16 @@ public:
     // Items that compare equal keep the file's order, so a list always shows, copies and prints the same way.
     void Sort(const TProgress& progress = {});
 
-    const std::map<std::string, TList>& Lists() const { return fLists; }
-
 private:
-    std::map<std::string, TList> fLists;
+    // The keys are read when an item is filed, while its children are at hand: reading them in the sort would
+    // walk the whole element tree once more. They are dropped after the sort.
+    struct TFiledList {
+        TList Items;
+        std::vector<TListSortKey> Keys;
+    };
+    static void SortList(TFiledList& list);
+
+    std::map<std::string, TFiledList, std::less<>> fLists;
 };
 
 // The key of an event's own list, and of one of its age groups.

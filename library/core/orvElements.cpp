@@ -188,29 +188,30 @@ void TOrvAbstractElement::MarkState(std::uint8_t level)
 void TOrvAbstractElement::SetAttribute(TOrvAttribute attribute, std::string_view value)
 {
     std::string_view stored = fTree->StoreText(value);
+    TAttributeSlot slot{stored.data(), static_cast<std::uint32_t>(stored.size()), attribute};
     for (int i = 0; i < fAttributeCount; ++i) {
         if (fAttributes[i].Attribute == attribute) {
-            fAttributes[i].Value = stored;
+            fAttributes[i] = slot;
             return;
         }
     }
-    // Most elements have one attribute at most. Six attribute ids exist and none is stored twice, so a list that
-    // outgrows its first slot never outgrows its second allocation.
+    // Nearly every element has one attribute at most, so the list starts with one slot and grows by doubling up to
+    // the six attribute ids, none of which is stored twice.
     if (fAttributeCount == fAttributeCapacity) {
-        std::uint8_t capacity = fAttributes ? ovaUnknown + 1 : 1;
+        auto capacity = static_cast<std::uint8_t>(std::min(std::max(1, 2 * fAttributeCapacity), ovaUnknown + 1));
         void* memory = fTree->Arena().Allocate(sizeof(TAttributeSlot) * capacity, alignof(TAttributeSlot));
-        auto* slots = static_cast<TAttributeSlot*>(memory);
-        std::copy(fAttributes, fAttributes + fAttributeCount, slots);
-        fAttributes = slots;
+        auto* grown = static_cast<TAttributeSlot*>(memory);
+        std::copy_n(fAttributes, fAttributeCount, grown);
+        fAttributes = grown;
         fAttributeCapacity = capacity;
     }
-    fAttributes[fAttributeCount++] = TAttributeSlot{attribute, stored};
+    fAttributes[fAttributeCount++] = slot;
 }
 
 std::string_view TOrvAbstractElement::AttributeValue(TOrvAttribute attribute) const
 {
     for (int i = 0; i < fAttributeCount; ++i)
-        if (fAttributes[i].Attribute == attribute) return fAttributes[i].Value;
+        if (fAttributes[i].Attribute == attribute) return fAttributes[i].Value();
     return {};
 }
 

@@ -185,7 +185,7 @@ public:
     std::string_view AttributeValue(TOrvAttribute attribute) const;
     int AttributeCount() const { return fAttributeCount; }
     TOrvAttribute AttributeAt(int index) const { return fAttributes[index].Attribute; }
-    std::string_view AttributeValueAt(int index) const { return fAttributes[index].Value; }
+    std::string_view AttributeValueAt(int index) const { return fAttributes[index].Value(); }
 
     // Checked downcasts: nullptr when the element is not of that class.
     TOrvDataElement* AsData();
@@ -206,9 +206,12 @@ private:
     friend class TOrvAbstractObject;
     friend class TOrvParser;
 
+    // Sixteen bytes: a large meet has an attribute on every split time.
     struct TAttributeSlot {
+        const char* Text;
+        std::uint32_t Length;
         TOrvAttribute Attribute;
-        std::string_view Value;
+        std::string_view Value() const { return {Text, Length}; }
     };
 
     TOrvTree* fTree;

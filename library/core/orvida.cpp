@@ -3,7 +3,6 @@
 #include "kvnSwim.h"
 #include "orvDump.h"
 
-#include <cstdio>
 #include <exception>
 #include <filesystem>
 
@@ -21,6 +20,15 @@ bool HasItems(const TOrvAbstractObject& owner, TOrvTagKind collectionKind)
 {
     const TOrvAbstractElement* collection = owner.Child(collectionKind);
     return collection && collection->AsObject() && collection->AsObject()->Count() > 0;
+}
+
+// The number with at least two digits and its sign, as "%.2d" writes it.
+void AppendTwoDigits(std::string& text, int number)
+{
+    if (number < 0) text += '-';
+    unsigned magnitude = number < 0 ? 0u - static_cast<unsigned>(number) : static_cast<unsigned>(number);
+    if (magnitude < 10) text += '0';
+    text += std::to_string(magnitude);
 }
 
 enum : std::uint8_t {
@@ -115,7 +123,7 @@ void TOrvida::IndexEvents(TOrvObject& competition, TCompetitionIndexes& indexes)
             DefaultText(*event, otSEX, "X");
             DefaultText(*event, otTYPE, "TIM");
             std::string eventKey = std::to_string(event->Id());
-            AddToIndex(indexes.Events, eventKey, *event, "Duplicate EVENT id !");
+            AddToIndex(indexes.Events, event->Id(), *event, "Duplicate EVENT id !");
             for (TOrvObject* category : CollectionItems(*event, otCATS))
                 AddToIndex(indexes.Categories, eventKey + "=" + std::to_string(category->Id()), *category,
                            "Duplicate CAT id !");
@@ -143,7 +151,9 @@ void TOrvida::IndexClubs(TOrvObject& competition, TCompetitionIndexes& indexes)
     }
 }
 
-bool TOrvida::AddToIndex(TIndex& index, std::string key, TOrvAbstractElement& element, const char* duplicateText)
+template <class TMap>
+bool TOrvida::AddToIndex(TMap& index, typename TMap::key_type key, TOrvAbstractElement& element,
+                         const char* duplicateText)
 {
     if (index.try_emplace(std::move(key), &element).second) return true;
     AddMessage(duplicateText, element.Line(), false);
@@ -192,7 +202,8 @@ const TOrvida::TCompetitionIndexes* TOrvida::SelectedIndexes() const
 
 namespace {
 
-TOrvObject* Lookup(const TOrvida::TIndex& index, const std::string& key)
+template <class TMap>
+TOrvObject* Lookup(const TMap& index, const typename TMap::key_type& key)
 {
     auto found = index.find(key);
     return found == index.end() ? nullptr : found->second->AsPlainObject();
@@ -209,7 +220,7 @@ TOrvObject* TOrvida::FindPerson(std::int32_t id) const
 TOrvObject* TOrvida::FindEvent(std::int32_t id) const
 {
     const TCompetitionIndexes* indexes = SelectedIndexes();
-    return indexes ? Lookup(indexes->Events, std::to_string(id)) : nullptr;
+    return indexes ? Lookup(indexes->Events, id) : nullptr;
 }
 
 TOrvObject* TOrvida::FindCategory(std::int32_t eventId, std::int32_t categoryId) const
@@ -266,10 +277,14 @@ std::string TOrvida::GenderText(const TOrvAbstractObject& element) const
 std::string TOrvida::ParticipantTitle(const TOrvAbstractObject& participant, bool withGender) const
 {
     if (participant.Kind() == otPERSON) {
-        char year[16];
-        std::snprintf(year, sizeof year, "%.2d", participant.ChildInt(otYOB) % 100);
-        return std::string(participant.ChildText(otNAME)) + " " + std::string(participant.ChildText(otFNAME)) + ", " +
-               year;
+        // Built in place: a tree of the participants makes one title per athlete.
+        std::string_view name = participant.ChildText(otNAME);
+        std::string_view firstName = participant.ChildText(otFNAME);
+        std::string title;
+        title.reserve(name.size() + firstName.size() + 8);
+        title.append(name).append(" ").append(firstName).append(", ");
+        AppendTwoDigits(title, participant.ChildInt(otYOB) % 100);
+        return title;
     }
     std::string title(participant.ChildText(otNAME));
     if (title.empty()) title = TeamText(participant.ChildInt(otNUM));

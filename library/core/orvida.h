@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace kvn {
@@ -76,7 +77,8 @@ public:
 private:
     struct TCompetitionIndexes {
         TIndex Persons;
-        TIndex Events;
+        // By number: every result and entry looks its event up while a competition is shown.
+        std::unordered_map<std::int32_t, TOrvAbstractElement*> Events;
         TIndex Categories;
     };
 
@@ -84,7 +86,8 @@ private:
     void IndexEvents(TOrvObject& competition, TCompetitionIndexes& indexes);
     void IndexClubs(TOrvObject& competition, TCompetitionIndexes& indexes);
     // Adds the element under the key; a taken key reports the duplicate and marks the element faulty.
-    bool AddToIndex(TIndex& index, std::string key, TOrvAbstractElement& element, const char* duplicateText);
+    template <class TMap>
+    bool AddToIndex(TMap& index, typename TMap::key_type key, TOrvAbstractElement& element, const char* duplicateText);
     const TCompetitionIndexes* SelectedIndexes() const;
 
     std::unique_ptr<TOrvTree> fTree;
@@ -105,5 +108,17 @@ private:
 
 // The items of an object's collection child of the given kind that have the collection's item kind.
 std::vector<TOrvObject*> CollectionItems(const TOrvAbstractObject& owner, TOrvTagKind collectionKind);
+
+// Calls visit with each of those items, in their order, without gathering them first.
+template <typename TVisit>
+void ForEachCollectionItem(const TOrvAbstractObject& owner, TOrvTagKind collectionKind, TVisit&& visit)
+{
+    const TOrvAbstractElement* child = owner.Child(collectionKind);
+    const TOrvCollection* collection = child ? child->AsCollection() : nullptr;
+    if (!collection) return;
+    for (TOrvAbstractElement* item : *collection)
+        if (TOrvObject* object = item->AsPlainObject(); object && item->Kind() == collection->ItemKind())
+            visit(*object);
+}
 
 } // namespace kvn

@@ -64,14 +64,25 @@ TEST(ResultLists, SortRanksThenUnrankedThenEntriesByTimeKeepingFileOrder)
                      Person("entry-slow", item("ENTRY", "<TIME>E00:01:09.00</TIME>")) + "</PERSONS></CLUB></CLUBS>"));
     TResultLists lists;
     lists.CreateList("1");
-    for (TOrvObject* club : CollectionItems(*document->Competition(), otCLUBS))
-        for (TOrvObject* person : CollectionItems(*club, otPERSONS))
-            for (TOrvTagKind kind : {otRESULTS, otENTRIES})
-                for (TOrvObject* element : CollectionItems(*person, kind))
-                    lists.AttachResult(*element);
+    auto attachAll = [&] {
+        for (TOrvObject* club : CollectionItems(*document->Competition(), otCLUBS))
+            for (TOrvObject* person : CollectionItems(*club, otPERSONS))
+                for (TOrvTagKind kind : {otRESULTS, otENTRIES})
+                    for (TOrvObject* element : CollectionItems(*person, kind))
+                        lists.AttachResult(*element);
+    };
+    attachAll();
     int sorted = 0;
     lists.Sort([&sorted](int number) { sorted = number; });
     EXPECT_EQ(sorted, 1);
     EXPECT_EQ(Owners(*lists.ListFor("1")), (std::vector<std::string>{"first", "second", "unranked-1", "unranked-2",
                                                                      "entry-none", "entry-fast", "entry-slow"}));
+
+    // Items filed after a sort join the sorted ones in the next sort; equal items keep the list's order.
+    attachAll();
+    lists.Sort();
+    EXPECT_EQ(Owners(*lists.ListFor("1")),
+              (std::vector<std::string>{"first", "first", "second", "second", "unranked-1", "unranked-2", "unranked-1",
+                                        "unranked-2", "entry-none", "entry-none", "entry-fast", "entry-fast",
+                                        "entry-slow", "entry-slow"}));
 }

@@ -62,6 +62,13 @@ TEST(ElementModel, AttributesKeepFirstOrderAndReplaceValues)
     EXPECT_EQ(event->AttributeAt(0), ovaID);
     EXPECT_EQ(event->AttributeValue(ovaID), "8");
     EXPECT_EQ(event->AttributeValue(ovaDIS), "");
+    // The list grows as attributes come; all six ids fit and keep their order and values.
+    for (TOrvAttribute attribute : {ovaDIS, ovaNATION, ovaCURRENCY, ovaUnknown})
+        event->SetAttribute(attribute, AttributeName(attribute));
+    ASSERT_EQ(event->AttributeCount(), 6);
+    EXPECT_EQ(event->AttributeValue(ovaID), "8");
+    EXPECT_EQ(event->AttributeAt(5), ovaUnknown);
+    EXPECT_EQ(event->AttributeValueAt(3), AttributeName(ovaNATION));
     EXPECT_EQ(AttributeOf("nation"), ovaNATION);
     EXPECT_EQ(AttributeOf("ID"), ovaUnknown); // the reader lower-cases names first
     EXPECT_EQ(AttributeName(ovaUnknown), "???");
