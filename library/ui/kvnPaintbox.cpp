@@ -64,9 +64,10 @@ QPainter& TkvnPaintBox::DrawCanvas()
         m_canvas.setFont(font());
         m_emptyPictureSize = m_statePicture.size();
         m_ops.clear();
+        // A new recording is usually about as long as the shown one: spare the long list its reallocations.
+        m_ops.reserve(m_shown.size());
         m_extentWidth = 0;
         m_extentHeight = 0;
-        m_drawnTexts.clear();
         m_drawnLines.clear();
     }
     return m_canvas;
@@ -138,6 +139,7 @@ void TkvnPaintBox::DrawText(int x, int y, int maxWidth, TTextFlags flags, const 
     op.FontIndex = fontIndex;
     op.Text = qtext;
     op.Origin = QPoint(drawX, y);
+    op.AnchorX = x;
     op.Width = width;
     op.Natural = natural;
     op.Height = height;
@@ -153,7 +155,18 @@ void TkvnPaintBox::DrawText(int x, int y, int maxWidth, TTextFlags flags, const 
     m_ops.push_back(std::move(op));
 
     GrowExtent(left + width, static_cast<long long>(y) + drawnHeight);
-    m_drawnTexts.push_back(TDrawnText{text, x, drawX, y, width, drawnHeight, flags});
+}
+
+std::vector<TDrawnText> TkvnPaintBox::DrawnTexts() const
+{
+    std::vector<TDrawnText> texts;
+    for (const TDrawOp& op : IsRecording() ? m_ops : m_shown) {
+        if (!op.IsText) continue;
+        const int drawnHeight = (op.Flags & tfUnderline) != 0 ? op.Height + 1 : op.Height;
+        texts.push_back(TDrawnText{op.Text.toStdString(), op.AnchorX, op.Origin.x(), op.Origin.y(), op.Width,
+                                   drawnHeight, op.Flags});
+    }
+    return texts;
 }
 
 void TkvnPaintBox::PaintOp(QPainter& painter, const TDrawOp& op) const

@@ -93,8 +93,9 @@ public:
     // True while a recording is open, between the first drawing call and ShowDrawing.
     bool IsRecording() const { return m_canvas.isActive(); }
 
-    // The DrawText calls of the current or last recording, in order.
-    const std::vector<TDrawnText>& DrawnTexts() const { return m_drawnTexts; }
+    // The DrawText calls of the current or last recording, in order; made on each call from the recorded drawing,
+    // which keeps no second copy of the texts.
+    std::vector<TDrawnText> DrawnTexts() const;
 
     // The DrawLine calls of the current or last recording, in order (underlines of texts are not among them).
     const std::vector<TDrawnLine>& DrawnLines() const { return m_drawnLines; }
@@ -138,6 +139,7 @@ private:
         // text
         QString Text;
         QPoint Origin; // top left of the text's frame
+        int AnchorX = 0; // x as the owner gave it
         int Width = 0;
         int Natural = 0;
         int Height = 0;
@@ -187,7 +189,6 @@ private:
     bool m_hasShownDirect = false;
     QSize m_shownSize{0, 0};
 
-    std::vector<TDrawnText> m_drawnTexts;
     std::vector<TDrawnLine> m_drawnLines;
 };
 

@@ -244,11 +244,11 @@ TEST(ParticipantsBrowser, ResultListShowsRanksByRoundAndRoundTextBeforeComment)
     EXPECT_EQ(page.Header->Edges().back(), 405);
     EXPECT_TRUE(page.Browser->HasResults());
 
-    const TDrawnText& semiRank = page.Box->DrawnTexts()[3]; // number, title, time, rank of the first line
+    const TDrawnText semiRank = page.Box->DrawnTexts()[3]; // number, title, time, rank of the first line
     EXPECT_EQ(semiRank.Text, "3.");
     EXPECT_EQ(semiRank.AnchorX, 342);
     EXPECT_EQ(semiRank.Flags, tfCenter);
-    const TDrawnText& finalRank =
+    const TDrawnText finalRank =
         page.Box->DrawnTexts()[9]; // after the first line's round text: number, title, category, time
     EXPECT_EQ(finalRank.Text, "3.");
     EXPECT_EQ(finalRank.AnchorX, 344);

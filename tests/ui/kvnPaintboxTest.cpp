@@ -200,7 +200,7 @@ TEST_F(PaintBox, VerticalTextAndHighlightBackground)
     box.DrawCanvas().setBrush(QColor(Qt::red));
     box.DrawText(100, 10, 0, 0, "Hit");
     box.ShowDrawing();
-    const TDrawnText& vertical = box.DrawnTexts()[0];
+    const TDrawnText vertical = box.DrawnTexts()[0];
     const QImage shown = Shown();
     EXPECT_GT(Ink(shown, QRect(40, 150 - vertical.Width, vertical.Height, vertical.Width)), 0);
     EXPECT_EQ(Ink(shown, QRect(40 + vertical.Height + 1, 40, 50, 160)), 0);
