@@ -5,6 +5,7 @@
 #include "kvnLanguage.h"
 #include "kvnLanguageForms.h"
 #include "kvnMessages.h"
+#include "kvnQtTranslation.h"
 #include "kvnStrings.h"
 
 #include <QAbstractButton>
@@ -414,7 +415,12 @@ void TranslateAllForms(TLanguage& language)
 
 void InstallFormTranslator()
 {
-    SetFormTranslator([](TLanguage& language) { TranslateAllForms(language); });
+    // Qt's own texts follow the program's language, from the language loaded before the first window on.
+    UseQtTranslationFor(LanguageCode(GetLanguage().ScreenLanguage()));
+    SetFormTranslator([](TLanguage& language) {
+        UseQtTranslationFor(LanguageCode(language.ScreenLanguage()));
+        TranslateAllForms(language);
+    });
 }
 
 void SetHelpHandler(THelpHandler handler)

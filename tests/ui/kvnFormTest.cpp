@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QLibraryInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -281,6 +282,13 @@ TEST_F(BaseForm, LanguageChangeRetranslatesTheLoadedForms)
     EXPECT_EQ(dialog.btnPrint->text(), "&Drucken");
     EXPECT_EQ(dialog.btnHelp->text(), "&Hilfe");
     EXPECT_EQ(notLoaded.btnPrint->text(), "Drucken");
+
+    // Qt's own texts, such as the buttons of a question, follow the language when Qt brings its translation.
+    if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_de.qm"))
+        GTEST_SKIP() << "Qt's German translation is not installed";
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), "&Ja");
+    ASSERT_TRUE(GetLanguage().LoadLanguage(3, true));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), "&Yes");
 }
 
 TEST_F(BaseForm, WindowWithoutAClassOfItsOwnUsesTheGivenName)
