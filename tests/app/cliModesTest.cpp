@@ -1,5 +1,6 @@
 #include "kvnFiles.h"
 #include "orvGenerator.h"
+#include "textOrder.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+using kvntest::ExpectInOrder;
 
 namespace {
 
@@ -322,17 +325,6 @@ TEST_F(CommandLine, ListAndCopyRefuseUnknownNodesFilesAndOptions)
 }
 
 namespace {
-
-// The positions of the texts in the text, in order; fails the test when one is missing or out of order.
-void ExpectInOrder(const std::string& text, const std::vector<std::string>& parts)
-{
-    std::size_t from = 0;
-    for (const std::string& part : parts) {
-        std::size_t found = text.find(part, from);
-        ASSERT_NE(found, std::string::npos) << "\"" << part << "\" missing after position " << from << " in\n" << text;
-        from = found + part.size();
-    }
-}
 
 std::string ReadAll(const std::filesystem::path& path)
 {

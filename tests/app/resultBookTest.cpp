@@ -7,6 +7,7 @@
 #include "kvnQtCanvas.h"
 #include "kvnQtPrinterInfo.h"
 #include "treeExport.h"
+#include "textOrder.h"
 
 #include <gtest/gtest.h>
 
@@ -27,6 +28,8 @@ using veltrotest::Person;
 using veltrotest::Results;
 using veltrotest::Swim;
 using veltrotest::TProgramFolder;
+
+using kvntest::ExpectInOrder;
 
 namespace {
 
@@ -83,17 +86,6 @@ std::string PdfText(const std::string& pdf)
         pclose(pipe);
     }
     return std::regex_replace(text, std::regex(" +"), " ");
-}
-
-// Every part appears, each after the one before it.
-void ExpectInOrder(const std::string& text, const std::vector<std::string>& parts)
-{
-    std::size_t from = 0;
-    for (const std::string& part : parts) {
-        std::size_t found = text.find(part, from);
-        ASSERT_NE(found, std::string::npos) << "\"" << part << "\" missing after position " << from << " in\n" << text;
-        from = found + part.size();
-    }
 }
 
 class ResultBook : public ::testing::Test {
