@@ -64,6 +64,7 @@ QPainter& TkvnPaintBox::DrawCanvas()
         m_canvas.setFont(font());
         m_emptyPictureSize = m_statePicture.size();
         m_ops.clear();
+        m_drawnTextsStale = true;
         // A new recording is usually about as long as the shown one: spare the long list its reallocations.
         m_ops.reserve(m_shown.size());
         m_extentWidth = 0;
@@ -153,20 +154,23 @@ void TkvnPaintBox::DrawText(int x, int y, int maxWidth, TTextFlags flags, const 
                                    : SafeRect(left, y, left + length, static_cast<long long>(y) + height);
     op.Bounds = reached.adjusted(-height, -height, height, height);
     m_ops.push_back(std::move(op));
+    m_drawnTextsStale = true;
 
     GrowExtent(left + width, static_cast<long long>(y) + drawnHeight);
 }
 
-std::vector<TDrawnText> TkvnPaintBox::DrawnTexts() const
+const std::vector<TDrawnText>& TkvnPaintBox::DrawnTexts() const
 {
-    std::vector<TDrawnText> texts;
+    if (!m_drawnTextsStale) return m_drawnTexts;
+    m_drawnTexts.clear();
     for (const TDrawOp& op : IsRecording() ? m_ops : m_shown) {
         if (!op.IsText) continue;
         const int drawnHeight = (op.Flags & tfUnderline) != 0 ? op.Height + 1 : op.Height;
-        texts.push_back(TDrawnText{op.Text.toStdString(), op.AnchorX, op.Origin.x(), op.Origin.y(), op.Width,
-                                   drawnHeight, op.Flags});
+        m_drawnTexts.push_back(TDrawnText{op.Text.toStdString(), op.AnchorX, op.Origin.x(), op.Origin.y(), op.Width,
+                                          drawnHeight, op.Flags});
     }
-    return texts;
+    m_drawnTextsStale = false;
+    return m_drawnTexts;
 }
 
 void TkvnPaintBox::PaintOp(QPainter& painter, const TDrawOp& op) const
@@ -216,6 +220,7 @@ void TkvnPaintBox::DrawLine(int x1, int y1, int penWidth, int y2, int x2)
 
 void TkvnPaintBox::ShowDrawing()
 {
+    m_drawnTextsStale = true;
     horizontalScrollBar()->setValue(0);
     verticalScrollBar()->setValue(0);
     if (!m_canvas.isActive()) {
@@ -253,6 +258,7 @@ void TkvnPaintBox::IndexShownOps()
 void TkvnPaintBox::Clear()
 {
     m_shown.clear();
+    m_drawnTextsStale = true;
     m_hasShownDirect = false;
     IndexShownOps();
     m_shownSize = QSize(0, 0);

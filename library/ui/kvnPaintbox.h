@@ -93,9 +93,9 @@ public:
     // True while a recording is open, between the first drawing call and ShowDrawing.
     bool IsRecording() const { return m_canvas.isActive(); }
 
-    // The DrawText calls of the current or last recording, in order; made on each call from the recorded drawing,
-    // which keeps no second copy of the texts.
-    std::vector<TDrawnText> DrawnTexts() const;
+    // The DrawText calls of the current or last recording, in order; made from the recorded drawing when first
+    // asked after a change, so that drawing keeps no second copy of the texts.
+    const std::vector<TDrawnText>& DrawnTexts() const;
 
     // The DrawLine calls of the current or last recording, in order (underlines of texts are not among them).
     const std::vector<TDrawnLine>& DrawnLines() const { return m_drawnLines; }
@@ -190,6 +190,8 @@ private:
     QSize m_shownSize{0, 0};
 
     std::vector<TDrawnLine> m_drawnLines;
+    mutable std::vector<TDrawnText> m_drawnTexts;
+    mutable bool m_drawnTextsStale = true;
 };
 
 } // namespace kvn
