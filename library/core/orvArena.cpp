@@ -36,13 +36,13 @@ void TOrvArena::AddBlock(std::size_t minimumSize)
     std::size_t size = fNextBlockSize;
     while (size < minimumSize)
         size *= 2;
-    // Blocks grow so that a small file stays small and a large one needs few of them. Beyond 2 MiB a block is an
-    // eighth of what the tree holds so far: large enough that most of it lies in whole huge pages, small enough
-    // that the unused end of the last block stays a small part of the tree.
+    // Blocks grow so that a small file stays small and a large one needs few of them. Beyond 2 MiB a block is at
+    // least four huge pages, so that most of it lies in whole ones, and an eighth of what the tree holds so far,
+    // so that the unused end of the last block stays a small part of the tree.
     if (fNextBlockSize < kHugePage)
         fNextBlockSize *= 2;
     else
-        fNextBlockSize = std::max(kHugePage, (fReserved + size) / 8 / kHugePage * kHugePage);
+        fNextBlockSize = std::max(4 * kHugePage, (fReserved + size) / 8 / kHugePage * kHugePage);
     fBlocks.reserve(fBlocks.size() + 1);
     fBlocks.emplace_back(NewBlock(size)); // not zeroed: every byte is written before use
     fNext = fBlocks.back().get();
