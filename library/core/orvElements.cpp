@@ -301,8 +301,6 @@ void TOrvAbstractObject::AssignItems(std::span<TOrvAbstractElement* const> items
     fItems = static_cast<TOrvAbstractElement**>(memory);
     std::memcpy(fItems, items.data(), sizeof(TOrvAbstractElement*) * items.size());
     fCount = fCapacity = static_cast<std::uint32_t>(items.size());
-    for (TOrvAbstractElement* child : items)
-        child->fParent = this;
 }
 
 TOrvAbstractElement* TOrvAbstractObject::Child(TOrvTagKind kind) const

@@ -284,7 +284,8 @@ protected:
 
 private:
     friend class TOrvParser;
-    // Replaces the child list at once by a copy of the given children (the reader gathers them first).
+    // Replaces the child list at once by a copy of the given children, whose parent must already be this object:
+    // the reader sets it when it creates a child, so that the children need not be visited again when it closes.
     void AssignItems(std::span<TOrvAbstractElement* const> items);
 
     TOrvAbstractElement** fItems = nullptr;
