@@ -3,57 +3,66 @@
 #include <algorithm>
 #include <new>
 
-#if defined(__linux__)
 #include <sys/mman.h>
-#endif
 
 namespace kvn {
 
 namespace {
 
-// Large blocks ask for huge pages, so that the memory of a big tree costs one page fault per 2 MiB instead of one
-// per 4 KiB. They are not aligned to huge pages themselves: an aligned request leaves gaps that the allocator
-// cannot give back to the next tree of the process, which then faults in new memory. The hint covers the whole
-// huge pages inside the block.
 constexpr std::size_t kHugePage = 2 * 1024 * 1024;
+constexpr std::size_t kFirstCommit = 64 * 1024;
 
-std::byte* NewBlock(std::size_t size)
+std::uintptr_t RoundUp(std::uintptr_t value, std::size_t unit)
 {
-    void* block = std::malloc(size);
-    if (!block) throw std::bad_alloc();
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    auto start = (reinterpret_cast<std::uintptr_t>(block) + kHugePage - 1) & ~(kHugePage - 1);
-    auto end = (reinterpret_cast<std::uintptr_t>(block) + size) & ~(kHugePage - 1);
-    if (end > start) ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE); // only a hint
+    return (value + unit - 1) & ~(unit - 1);
+}
+
+std::byte* ReserveAlignedSpan()
+{
+    // Twice the span leaves room for one aligned span inside; the rest is given back at once. Address space is
+    // all it takes: nothing is usable, and nothing counts against the system's memory, before it is committed.
+    const std::size_t length = 2 * TOrvArena::kSpan;
+    void* mapped = ::mmap(nullptr, length, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (mapped == MAP_FAILED) throw std::bad_alloc();
+    auto start = reinterpret_cast<std::uintptr_t>(mapped);
+    auto aligned = RoundUp(start, TOrvArena::kSpan);
+    if (aligned > start) ::munmap(mapped, aligned - start);
+    auto end = aligned + TOrvArena::kSpan;
+    if (start + length > end) ::munmap(reinterpret_cast<void*>(end), start + length - end);
+    auto* base = reinterpret_cast<std::byte*>(aligned);
+#if defined(MADV_HUGEPAGE)
+    // Beyond the first huge page a large tree costs one page fault per 2 MiB instead of one per 4 KiB; a small
+    // tree stays in small pages. Only a hint.
+    ::madvise(base + kHugePage, TOrvArena::kSpan - kHugePage, MADV_HUGEPAGE);
 #endif
-    return static_cast<std::byte*>(block);
+    return base;
 }
 
 } // namespace
 
-void TOrvArena::AddBlock(std::size_t minimumSize)
+TOrvArena::TOrvArena() : fBase(ReserveAlignedSpan()), fNext(fBase + sizeof(void*)), fCommitted(fBase)
 {
-    std::size_t size = fNextBlockSize;
-    while (size < minimumSize)
-        size *= 2;
-    // Blocks grow so that a small file stays small and a large one needs few of them. Beyond 2 MiB a block is at
-    // least four huge pages, so that most of it lies in whole ones, and an eighth of what the tree holds so far,
-    // so that the unused end of the last block stays a small part of the tree.
-    if (fNextBlockSize < kHugePage)
-        fNextBlockSize *= 2;
-    else
-        fNextBlockSize = std::max(4 * kHugePage, (fReserved + size) / 8 / kHugePage * kHugePage);
-    fBlocks.reserve(fBlocks.size() + 1);
-    fBlocks.emplace_back(NewBlock(size)); // not zeroed: every byte is written before use
-    fNext = fBlocks.back().get();
-    fEnd = fNext + size;
-    fReserved += size;
+    Commit(reinterpret_cast<std::uintptr_t>(fNext));
 }
 
-void* TOrvArena::AllocateInNewBlock(std::size_t size, std::size_t alignment)
+TOrvArena::~TOrvArena()
 {
-    AddBlock(size + alignment);
-    return Allocate(size, alignment);
+    ::munmap(fBase, kSpan);
+}
+
+void TOrvArena::Commit(std::uintptr_t end)
+{
+    auto base = reinterpret_cast<std::uintptr_t>(fBase);
+    auto committed = reinterpret_cast<std::uintptr_t>(fCommitted);
+    if (end - base > kSpan) throw std::bad_alloc();
+    // Committing in steps that grow with the tree keeps the calls few; a step touches no page, so committing
+    // ahead costs no memory.
+    std::size_t step = std::max(kFirstCommit, (committed - base) / 4);
+    std::uintptr_t target = std::max(end, committed + step);
+    target = RoundUp(target, target - base > kHugePage ? kHugePage : kFirstCommit);
+    target = std::min(target, base + kSpan);
+    if (::mprotect(fCommitted, target - committed, PROT_READ | PROT_WRITE) != 0) throw std::bad_alloc();
+    fCommitted = reinterpret_cast<std::byte*>(target);
 }
 
 } // namespace kvn

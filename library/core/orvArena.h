@@ -2,33 +2,36 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string_view>
-#include <vector>
 
 namespace kvn {
 
-// Monotonic memory for one element tree: many small blocks are carved out of a few large ones and are
-// all released together, so building a tree costs no allocation per element or per text.
-// Only trivially destructible objects may live here; nothing is destroyed one by one.
+// Monotonic memory for one element tree: many small pieces are carved out of one range of address space and
+// are all released together, so building a tree costs no allocation per element or per text.
+// The range is aligned to its own size, so that any place in it is named by the low 32 bits of its address: the
+// elements link to each other with those four-byte offsets instead of eight-byte pointers, which halves the
+// memory of a large tree. Only trivially destructible objects may live here; nothing is destroyed one by one.
 class TOrvArena {
 public:
-    TOrvArena() = default;
+    // Size and alignment of the range: the most a tree can hold.
+    static constexpr std::size_t kSpan = std::size_t{1} << 32;
+
+    // Reserves the range (address space only); throws std::bad_alloc when the system has none to give.
+    TOrvArena();
+    ~TOrvArena();
     TOrvArena(const TOrvArena&) = delete;
     TOrvArena& operator=(const TOrvArena&) = delete;
 
-    // Uninitialised memory of the given size and alignment (a power of two), valid while the arena lives.
+    // Uninitialised memory of the given size and alignment (a power of two), valid while the arena lives;
+    // throws std::bad_alloc when the range is full.
     void* Allocate(std::size_t size, std::size_t alignment)
     {
         auto address = reinterpret_cast<std::uintptr_t>(fNext);
         auto start = (address + alignment - 1) & ~(alignment - 1);
-        if (fNext && start + size <= reinterpret_cast<std::uintptr_t>(fEnd)) {
-            fNext = reinterpret_cast<std::byte*>(start + size);
-            return reinterpret_cast<std::byte*>(start);
-        }
-        return AllocateInNewBlock(size, alignment);
+        if (start + size > reinterpret_cast<std::uintptr_t>(fCommitted)) Commit(start + size);
+        fNext = reinterpret_cast<std::byte*>(start + size);
+        return reinterpret_cast<std::byte*>(start);
     }
 
     // A copy of the text that lives as long as the arena; empty texts take no memory.
@@ -40,22 +43,34 @@ public:
         return {copy, text.size()};
     }
 
-    // Bytes taken from the system for the blocks (what the tree costs in memory).
-    std::size_t BytesReserved() const { return fReserved; }
+    // Bytes handed out so far (what the tree costs in memory).
+    std::size_t BytesUsed() const { return static_cast<std::size_t>(fNext - fBase); }
+
+    // The word at the start of the range, which no allocation covers: the tree keeps a pointer to itself there,
+    // so that any element finds its tree from its own address.
+    void SetOwner(void* owner) { *reinterpret_cast<void**>(fBase) = owner; }
+    static void* OwnerOf(const void* inside) { return *reinterpret_cast<void* const*>(BaseOf(inside)); }
+
+    // The offset that names a place in an arena; 0 names nothing, as the owner word is never handed out.
+    static std::uint32_t OffsetOf(const void* place) { return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(place)); }
+    // The place an offset names, in the arena that holds the given address.
+    template <typename T>
+    static T* At(const void* inside, std::uint32_t offset)
+    {
+        return offset ? reinterpret_cast<T*>(BaseOf(inside) + offset) : nullptr;
+    }
 
 private:
-    struct TFree {
-        void operator()(std::byte* block) const { std::free(block); }
-    };
+    static std::byte* BaseOf(const void* inside)
+    {
+        return reinterpret_cast<std::byte*>(reinterpret_cast<std::uintptr_t>(inside) & ~(kSpan - 1));
+    }
+    // Makes the range usable up to at least the given address.
+    void Commit(std::uintptr_t end);
 
-    void* AllocateInNewBlock(std::size_t size, std::size_t alignment);
-    void AddBlock(std::size_t minimumSize);
-
-    std::vector<std::unique_ptr<std::byte, TFree>> fBlocks;
+    std::byte* fBase = nullptr;
     std::byte* fNext = nullptr;
-    std::byte* fEnd = nullptr;
-    std::size_t fNextBlockSize = 16 * 1024;
-    std::size_t fReserved = 0;
+    std::byte* fCommitted = nullptr;
 };
 
 } // namespace kvn

@@ -181,17 +181,18 @@ void TOrvAbstractElement::MarkState(std::uint8_t level)
 {
     if (fState >= level) return;
     fState = level;
-    for (TOrvAbstractElement* ancestor = fParent; ancestor; ancestor = ancestor->fParent)
+    for (TOrvAbstractElement* ancestor = Parent(); ancestor; ancestor = ancestor->Parent())
         if (ancestor->fState < osFaultInside) ancestor->fState = osFaultInside;
 }
 
 void TOrvAbstractElement::SetAttribute(TOrvAttribute attribute, std::string_view value)
 {
-    std::string_view stored = fTree->StoreText(value);
-    TAttributeSlot slot{stored.data(), static_cast<std::uint32_t>(stored.size()), attribute};
+    std::string_view stored = Tree().StoreText(value);
+    TAttributeSlot slot{TOrvArena::OffsetOf(stored.data()), static_cast<std::uint32_t>(stored.size()), attribute};
+    TAttributeSlot* slots = Attributes();
     for (int i = 0; i < fAttributeCount; ++i) {
-        if (fAttributes[i].Attribute == attribute) {
-            fAttributes[i] = slot;
+        if (slots[i].Attribute == attribute) {
+            slots[i] = slot;
             return;
         }
     }
@@ -199,19 +200,21 @@ void TOrvAbstractElement::SetAttribute(TOrvAttribute attribute, std::string_view
     // the six attribute ids, none of which is stored twice.
     if (fAttributeCount == fAttributeCapacity) {
         auto capacity = static_cast<std::uint8_t>(std::min(std::max(1, 2 * fAttributeCapacity), ovaUnknown + 1));
-        void* memory = fTree->Arena().Allocate(sizeof(TAttributeSlot) * capacity, alignof(TAttributeSlot));
+        void* memory = Tree().Arena().Allocate(sizeof(TAttributeSlot) * capacity, alignof(TAttributeSlot));
         auto* grown = static_cast<TAttributeSlot*>(memory);
-        std::copy_n(fAttributes, fAttributeCount, grown);
-        fAttributes = grown;
+        std::copy_n(slots, fAttributeCount, grown);
+        slots = grown;
+        fAttributes = TOrvArena::OffsetOf(grown);
         fAttributeCapacity = capacity;
     }
-    fAttributes[fAttributeCount++] = slot;
+    slots[fAttributeCount++] = slot;
 }
 
 std::string_view TOrvAbstractElement::AttributeValue(TOrvAttribute attribute) const
 {
+    const TAttributeSlot* slots = Attributes();
     for (int i = 0; i < fAttributeCount; ++i)
-        if (fAttributes[i].Attribute == attribute) return fAttributes[i].Value();
+        if (slots[i].Attribute == attribute) return StoredText(slots[i].Text, slots[i].Length);
     return {};
 }
 
@@ -224,7 +227,7 @@ void TOrvDataElement::SetText(std::string_view text)
 
 void TOrvDataElement::AssignStoredText(std::string_view text)
 {
-    fText = text.data();
+    fText = TOrvArena::OffsetOf(text.data());
     fTextLength = static_cast<std::uint32_t>(text.size());
 }
 
@@ -280,26 +283,28 @@ TSwimTime TOrvDataElement::TimeValue(int status) const
 
 void TOrvAbstractObject::Add(TOrvAbstractElement* child)
 {
+    if (&child->Tree() != &Tree()) throw std::logic_error("Orvida element of another tree!");
+    std::uint32_t* offsets = ItemOffsets();
     if (fCount == fCapacity) {
         std::uint32_t capacity = fCapacity ? fCapacity * 2 : 4;
-        void* memory = Tree().Arena().Allocate(sizeof(TOrvAbstractElement*) * capacity, alignof(TOrvAbstractElement*));
-        auto* items = static_cast<TOrvAbstractElement**>(memory);
-        if (fCount) std::memcpy(items, fItems, sizeof(TOrvAbstractElement*) * fCount);
-        fItems = items;
+        auto* grown = static_cast<std::uint32_t*>(Tree().Arena().Allocate(sizeof(std::uint32_t) * capacity, alignof(std::uint32_t)));
+        std::copy_n(offsets, fCount, grown);
+        offsets = grown;
+        fItems = TOrvArena::OffsetOf(grown);
         fCapacity = capacity;
     }
-    fItems[fCount++] = child;
-    child->fParent = this;
+    offsets[fCount++] = TOrvArena::OffsetOf(child);
+    child->fParent = TOrvArena::OffsetOf(this);
 }
 
 void TOrvAbstractObject::AssignItems(std::span<TOrvAbstractElement* const> items)
 {
     fCount = fCapacity = 0;
-    fItems = nullptr;
+    fItems = 0;
     if (items.empty()) return;
-    void* memory = Tree().Arena().Allocate(sizeof(TOrvAbstractElement*) * items.size(), alignof(TOrvAbstractElement*));
-    fItems = static_cast<TOrvAbstractElement**>(memory);
-    std::memcpy(fItems, items.data(), sizeof(TOrvAbstractElement*) * items.size());
+    auto* offsets = static_cast<std::uint32_t*>(Tree().Arena().Allocate(sizeof(std::uint32_t) * items.size(), alignof(std::uint32_t)));
+    std::transform(items.begin(), items.end(), offsets, TOrvArena::OffsetOf);
+    fItems = TOrvArena::OffsetOf(offsets);
     fCount = fCapacity = static_cast<std::uint32_t>(items.size());
 }
 
@@ -342,8 +347,9 @@ TOrvAbstractElement* TOrvAbstractObject::FindByAttribute(TOrvAttribute attribute
 
 void TOrvAbstractObject::SortItems(TCompare compare, void* context)
 {
-    std::sort(fItems, fItems + fCount, [compare, context](const TOrvAbstractElement* a, const TOrvAbstractElement* b) {
-        return compare(context, a, b) < 0;
+    std::uint32_t* offsets = ItemOffsets();
+    std::sort(offsets, offsets + fCount, [this, compare, context](std::uint32_t a, std::uint32_t b) {
+        return compare(context, TOrvArena::At<TOrvAbstractElement>(this, a), TOrvArena::At<TOrvAbstractElement>(this, b)) < 0;
     });
 }
 

@@ -4,8 +4,10 @@
 #include "kvnFunctions.h"
 #include "orvArena.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <new>
 #include <span>
@@ -171,7 +173,7 @@ public:
     bool IsObject() const { return !IsData(); }
 
     // The owning object, or nullptr for the root and for elements that were never attached.
-    TOrvAbstractObject* Parent() const { return fParent; }
+    TOrvAbstractObject* Parent() const { return TOrvArena::At<TOrvAbstractObject>(this, fParent); }
     // The reader's position number when the start tag was read.
     std::int32_t Line() const { return fLine; }
     void SetLine(std::int32_t line) { fLine = line; }
@@ -184,8 +186,8 @@ public:
     // The value of the attribute, or "" when it is absent.
     std::string_view AttributeValue(TOrvAttribute attribute) const;
     int AttributeCount() const { return fAttributeCount; }
-    TOrvAttribute AttributeAt(int index) const { return fAttributes[index].Attribute; }
-    std::string_view AttributeValueAt(int index) const { return fAttributes[index].Value(); }
+    TOrvAttribute AttributeAt(int index) const { return Attributes()[index].Attribute; }
+    std::string_view AttributeValueAt(int index) const { return StoredText(Attributes()[index].Text, Attributes()[index].Length); }
 
     // Checked downcasts: nullptr when the element is not of that class.
     TOrvDataElement* AsData();
@@ -197,26 +199,32 @@ public:
     TOrvCollection* AsCollection();
     const TOrvCollection* AsCollection() const;
 
-    TOrvTree& Tree() const { return *fTree; }
+    // The tree whose arena holds the element.
+    TOrvTree& Tree() const { return *static_cast<TOrvTree*>(TOrvArena::OwnerOf(this)); }
 
 protected:
-    TOrvAbstractElement(TOrvTree& tree, TOrvTagKind kind) : fTree(&tree), fKind(kind) {}
+    explicit TOrvAbstractElement(TOrvTagKind kind) : fKind(kind) {}
+    // A text of the arena named by its offset.
+    std::string_view StoredText(std::uint32_t offset, std::uint32_t length) const
+    {
+        return {TOrvArena::At<const char>(this, offset), length};
+    }
 
 private:
     friend class TOrvAbstractObject;
     friend class TOrvParser;
 
-    // Sixteen bytes: a large meet has an attribute on every split time.
+    // Twelve bytes: a large meet has an attribute on every split time.
     struct TAttributeSlot {
-        const char* Text;
+        std::uint32_t Text;
         std::uint32_t Length;
         TOrvAttribute Attribute;
-        std::string_view Value() const { return {Text, Length}; }
     };
+    TAttributeSlot* Attributes() const { return TOrvArena::At<TAttributeSlot>(this, fAttributes); }
 
-    TOrvTree* fTree;
-    TOrvAbstractObject* fParent = nullptr;
-    TAttributeSlot* fAttributes = nullptr;
+    // Sixteen bytes: the links are offsets in the tree's arena.
+    std::uint32_t fParent = 0;
+    std::uint32_t fAttributes = 0;
     std::int32_t fLine = 0;
     std::uint8_t fAttributeCount = 0;
     std::uint8_t fAttributeCapacity = 0;
@@ -227,7 +235,7 @@ private:
 // A leaf holding one text, the element's character data trimmed of surrounding blanks.
 class TOrvDataElement : public TOrvAbstractElement {
 public:
-    std::string_view Text() const { return {fText, fTextLength}; }
+    std::string_view Text() const { return StoredText(fText, fTextLength); }
     void SetText(std::string_view text);
 
     // Text as a decimal integer, 0 when empty or not a number.
@@ -245,21 +253,50 @@ public:
 private:
     friend class TOrvTree;
     friend class TOrvParser;
-    TOrvDataElement(TOrvTree& tree, TOrvTagKind kind) : TOrvAbstractElement(tree, kind) {}
-    // Sets text that already lives in the tree's arena (or elsewhere for as long as the tree).
+    explicit TOrvDataElement(TOrvTagKind kind) : TOrvAbstractElement(kind) {}
+    // Sets text that already lives in the tree's arena.
     void AssignStoredText(std::string_view text);
 
-    const char* fText = nullptr;
+    std::uint32_t fText = 0;
     std::uint32_t fTextLength = 0;
+};
+
+// Walks a child list, which holds the children's offsets in the arena.
+class TOrvChildIterator {
+public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = TOrvAbstractElement*;
+    using difference_type = std::ptrdiff_t;
+    using pointer = void;
+    using reference = TOrvAbstractElement*;
+
+    TOrvChildIterator() = default;
+    explicit TOrvChildIterator(const std::uint32_t* at) : fAt(at) {}
+    TOrvAbstractElement* operator*() const { return TOrvArena::At<TOrvAbstractElement>(fAt, *fAt); }
+    TOrvChildIterator& operator++()
+    {
+        ++fAt;
+        return *this;
+    }
+    TOrvChildIterator operator++(int)
+    {
+        TOrvChildIterator before = *this;
+        ++fAt;
+        return before;
+    }
+    bool operator==(const TOrvChildIterator&) const = default;
+
+private:
+    const std::uint32_t* fAt = nullptr;
 };
 
 // An element with an ordered list of child elements.
 class TOrvAbstractObject : public TOrvAbstractElement {
 public:
     int Count() const { return static_cast<int>(fCount); }
-    TOrvAbstractElement* Items(int index) const { return fItems[index]; }
-    TOrvAbstractElement* const* begin() const { return fItems; }
-    TOrvAbstractElement* const* end() const { return fItems + fCount; }
+    TOrvAbstractElement* Items(int index) const { return *TOrvChildIterator(ItemOffsets() + index); }
+    TOrvChildIterator begin() const { return TOrvChildIterator(ItemOffsets()); }
+    TOrvChildIterator end() const { return TOrvChildIterator(ItemOffsets() + fCount); }
 
     // Appends the child and makes this object its parent.
     void Add(TOrvAbstractElement* child);
@@ -280,15 +317,16 @@ public:
     void SortItems(TCompare compare, void* context);
 
 protected:
-    TOrvAbstractObject(TOrvTree& tree, TOrvTagKind kind) : TOrvAbstractElement(tree, kind) {}
+    explicit TOrvAbstractObject(TOrvTagKind kind) : TOrvAbstractElement(kind) {}
 
 private:
     friend class TOrvParser;
     // Replaces the child list at once by a copy of the given children, whose parent must already be this object:
     // the reader sets it when it creates a child, so that the children need not be visited again when it closes.
     void AssignItems(std::span<TOrvAbstractElement* const> items);
+    std::uint32_t* ItemOffsets() const { return TOrvArena::At<std::uint32_t>(this, fItems); }
 
-    TOrvAbstractElement** fItems = nullptr;
+    std::uint32_t fItems = 0;
     std::uint32_t fCount = 0;
     std::uint32_t fCapacity = 0;
 };
@@ -303,7 +341,7 @@ public:
 
 private:
     friend class TOrvTree;
-    TOrvObject(TOrvTree& tree, TOrvTagKind kind) : TOrvAbstractObject(tree, kind) {}
+    explicit TOrvObject(TOrvTagKind kind) : TOrvAbstractObject(kind) {}
 
     std::int32_t fId = 0;
     std::uint8_t fFlags = 0;
@@ -316,13 +354,14 @@ public:
 
 private:
     friend class TOrvTree;
-    TOrvCollection(TOrvTree& tree, TOrvTagKind kind) : TOrvAbstractObject(tree, kind) {}
+    explicit TOrvCollection(TOrvTagKind kind) : TOrvAbstractObject(kind) {}
 };
 
-// Owner of one element tree: creates its elements and frees them all at once.
+// Owner of one element tree: creates its elements and frees them all at once. Elements of one tree link only to
+// elements of the same tree.
 class TOrvTree {
 public:
-    TOrvTree() = default;
+    TOrvTree() { fArena.SetOwner(this); }
     TOrvTree(const TOrvTree&) = delete;
     TOrvTree& operator=(const TOrvTree&) = delete;
 
@@ -340,7 +379,7 @@ public:
     std::string_view StoreText(std::string_view text) { return fArena.StoreText(text); }
     TOrvArena& Arena() { return fArena; }
     // Memory held by the tree.
-    std::size_t MemoryUsed() const { return fArena.BytesReserved(); }
+    std::size_t MemoryUsed() const { return fArena.BytesUsed(); }
 
 private:
     template <typename T>
@@ -396,7 +435,7 @@ template <typename T>
 T* TOrvTree::Make(TOrvTagKind kind)
 {
     static_assert(std::is_trivially_destructible_v<T>, "arena elements are never destroyed one by one");
-    return new (fArena.Allocate(sizeof(T), alignof(T))) T(*this, kind);
+    return new (fArena.Allocate(sizeof(T), alignof(T))) T(kind);
 }
 
 inline TOrvAbstractElement* TOrvTree::CreateElement(TOrvTagKind kind)

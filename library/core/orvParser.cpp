@@ -797,7 +797,7 @@ void TOrvParser::HandleStartTag()
         top->MarkState(osFaultInside);
         Report("No child elements allowed !", position, true, osFaulty);
     } else {
-        element->fParent = static_cast<TOrvAbstractObject*>(top);
+        element->fParent = TOrvArena::OffsetOf(top);
         fPendingChildren.push_back(element);
     }
     if (TOrvDataElement* data = element->AsData(); data && fState == lsBetweenTags && TakeTextAndEndTag(*data)) return;
