@@ -162,9 +162,11 @@ long MinorFaults()
 TSample MeasureInChild(const TContender& contender, const TBenchFile& file, bool warm)
 {
     if (warm) {
-        // Freed memory stays with the process, so the timed parse finds its pages already faulted in.
+        // Freed memory stays with the process, so the timed parse finds its pages already faulted in: the
+        // allocator's for pugixml, the tree arena's range for the reader.
         mallopt(M_TRIM_THRESHOLD, std::numeric_limits<int>::max());
         mallopt(M_MMAP_MAX, 0);
+        kvn::TOrvArena::KeepReleasedMemory(true);
     }
     pugi::set_memory_management_functions(CountedAllocate, CountedFree);
     TParse parse = contender.Prepare(file);

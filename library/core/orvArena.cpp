@@ -1,6 +1,7 @@
 #include "orvArena.h"
 
 #include <algorithm>
+#include <mutex>
 #include <new>
 
 #include <sys/mman.h>
@@ -38,15 +39,54 @@ std::byte* ReserveAlignedSpan()
     return base;
 }
 
+// The one range kept for reuse, with how far it is committed.
+struct TKeptSpan {
+    std::mutex Lock;
+    bool Keep = false;
+    std::byte* Base = nullptr;
+    std::byte* Committed = nullptr;
+};
+
+TKeptSpan& Kept()
+{
+    static TKeptSpan kept;
+    return kept;
+}
+
 } // namespace
 
-TOrvArena::TOrvArena() : fBase(ReserveAlignedSpan()), fNext(fBase + sizeof(void*)), fCommitted(fBase)
+void TOrvArena::KeepReleasedMemory(bool keep)
 {
-    Commit(reinterpret_cast<std::uintptr_t>(fNext));
+    TKeptSpan& kept = Kept();
+    std::lock_guard<std::mutex> guard(kept.Lock);
+    kept.Keep = keep;
+    if (keep || !kept.Base) return;
+    ::munmap(kept.Base, kSpan);
+    kept.Base = kept.Committed = nullptr;
+}
+
+TOrvArena::TOrvArena()
+{
+    {
+        TKeptSpan& kept = Kept();
+        std::lock_guard<std::mutex> guard(kept.Lock);
+        std::swap(fBase, kept.Base);
+        std::swap(fCommitted, kept.Committed);
+    }
+    if (!fBase) fBase = fCommitted = ReserveAlignedSpan();
+    fNext = fBase + sizeof(void*);
+    if (fCommitted < fNext) Commit(reinterpret_cast<std::uintptr_t>(fNext));
 }
 
 TOrvArena::~TOrvArena()
 {
+    TKeptSpan& kept = Kept();
+    std::lock_guard<std::mutex> guard(kept.Lock);
+    if (kept.Keep && !kept.Base) {
+        kept.Base = fBase;
+        kept.Committed = fCommitted;
+        return;
+    }
     ::munmap(fBase, kSpan);
 }
 

@@ -43,6 +43,10 @@ public:
         return {copy, text.size()};
     }
 
+    // With keeping on, the range of an arena that goes is kept, with the memory it used, for the next arena of the
+    // process, as an allocator keeps freed memory; off (the default) gives it back to the system at once.
+    static void KeepReleasedMemory(bool keep);
+
     // Bytes handed out so far (what the tree costs in memory).
     std::size_t BytesUsed() const { return static_cast<std::size_t>(fNext - fBase); }
 

@@ -206,3 +206,38 @@ TEST(ElementModel, WalkVisitsDeepTreesInDocumentOrder)
     EXPECT_EQ(visited, 100002);
     EXPECT_EQ(deepest, 100001);
 }
+
+TEST(ElementModel, TreesOfManyElementsKeepTheirLinksApartAndAcrossTreesAddIsRefused)
+{
+    // Far more than the first commit steps and the first huge page, in two trees alive at once, so that links by
+    // offset must resolve in their own tree's range.
+    TOrvTree first;
+    TOrvTree second;
+    TOrvObject* root = first.CreateObject(otCLUB);
+    TOrvObject* other = second.CreateObject(otCLUB);
+    constexpr int kCount = 200000;
+    for (int i = 0; i < kCount; ++i) {
+        root->Add(MakeData(first, otNAME, "name " + std::to_string(i)));
+        other->Add(MakeData(second, otNAME, "other " + std::to_string(i)));
+    }
+    EXPECT_GT(first.MemoryUsed(), std::size_t{4} << 20);
+    ASSERT_EQ(root->Count(), kCount);
+    int index = 0;
+    for (const TOrvAbstractElement* child : *root) {
+        ASSERT_EQ(child->AsData()->Text(), "name " + std::to_string(index++));
+        ASSERT_EQ(child->Parent(), root);
+        ASSERT_EQ(&child->Tree(), &first);
+    }
+    EXPECT_EQ(other->Items(kCount - 1)->AsData()->Text(), "other " + std::to_string(kCount - 1));
+    EXPECT_THROW(root->Add(second.CreateData(otNAME)), std::logic_error);
+
+    // A range kept for reuse serves the next tree as a fresh one.
+    TOrvArena::KeepReleasedMemory(true);
+    { TOrvTree released; released.CreateObject(otCLUB)->Add(MakeData(released, otNAME, "gone")); }
+    TOrvTree reused;
+    TOrvObject* club = reused.CreateObject(otCLUB);
+    club->Add(MakeData(reused, otNAME, "kept"));
+    TOrvArena::KeepReleasedMemory(false);
+    EXPECT_EQ(club->ChildText(otNAME), "kept");
+    EXPECT_EQ(&club->Tree(), &reused);
+}
