@@ -14,10 +14,11 @@ namespace kvn {
 // memory of a large tree. Only trivially destructible objects may live here; nothing is destroyed one by one.
 class TOrvArena {
 public:
-    // Size and alignment of the range: the most a tree can hold.
+    // Alignment of the range, and its size unless the system limits address space: the most a tree can hold.
     static constexpr std::size_t kSpan = std::size_t{1} << 32;
 
     // Reserves the range (address space only); throws std::bad_alloc when the system has none to give.
+    // Allocations beyond its length throw std::bad_alloc as well.
     TOrvArena();
     ~TOrvArena();
     TOrvArena(const TOrvArena&) = delete;
@@ -71,8 +72,11 @@ private:
     }
     // Makes the range usable up to at least the given address.
     void Commit(std::uintptr_t end);
+    // Lengthens a range that a limit on address space kept short, in place, to at least the given length.
+    void Extend(std::size_t needed);
 
     std::byte* fBase = nullptr;
+    std::size_t fLength = 0; // of the range, kSpan unless the system limits address space
     std::byte* fNext = nullptr;
     std::byte* fCommitted = nullptr;
 };
