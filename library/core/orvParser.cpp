@@ -2,6 +2,7 @@
 
 #include "kvnEncoding.h"
 #include "kvnFiles.h"
+#include "orvVectorBytes.h"
 
 #include <algorithm>
 #include <array>
@@ -86,10 +87,6 @@ char* SkipNameBytes(char* at)
 }
 
 #if defined(__SSE2__)
-// 16 bytes that keep the first n lanes of a vector, loaded from kKeepFirst + 16 - n.
-alignas(16) constexpr char kKeepFirst[32] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
-                                             -1, -1, -1, -1, -1, 0,  0,  0,  0,  0,  0};
-
 // Lanes whose unsigned byte lies in [first, last].
 __m128i BytesInRange(__m128i bytes, char first, char last)
 {
@@ -130,8 +127,7 @@ bool IsEndTagName(const char* at, TOrvTagKind kind)
     static const TEndTagNames names;
 #if defined(__SSE2__)
     std::size_t length = names.Lengths[kind];
-    __m128i bytes = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)),
-                                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(kKeepFirst + 16 - length)));
+    __m128i bytes = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)), KeepFirstLanes(length));
     __m128i expected = _mm_loadu_si128(reinterpret_cast<const __m128i*>(names.Bytes[kind].data()));
     return _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, expected)) == 0xFFFF;
 #else
@@ -261,7 +257,7 @@ bool TOrvParser::OpenInput(const std::string& fileName)
     fPos = fEnd = fBlockEnd = fBuffer.get();
     *fEnd = fSavedByte = 0;
     fInputEnded = fEndOfTokens = fZeroByte = false;
-    fLines.Index(fBuffer.get(), 0, 1);
+    fLines.Restart(fBuffer.get(), 1);
     fStartTagCount = 1;
     fState = lsBetweenTags;
     fTagKind = otUnknown;
@@ -304,11 +300,12 @@ void TOrvParser::DecideEncodingFromBytes()
 bool TOrvParser::ReadBlock()
 {
     if (fInputEnded || !fFile) return false;
-    std::int64_t line = fLines.LineAt(static_cast<std::size_t>(fPos - fBuffer.get()));
+    std::int64_t line = fLines.LineAt(fPos);
     // What the lexer has not consumed yet moves to the front; it is at most a few bytes of look-ahead.
     std::size_t unread = static_cast<std::size_t>(fBlockEnd - fPos);
     std::memmove(fBuffer.get(), fPos, unread);
     fPos = fBuffer.get();
+    fLines.Restart(fPos, line);
     fEnd = fBlockEnd = fPos + unread;
     std::size_t got = std::fread(fBlockEnd, 1, kReadSize - unread, fFile);
     char* fresh = fBlockEnd;
@@ -323,7 +320,6 @@ bool TOrvParser::ReadBlock()
     }
     *fBlockEnd = 0;
     fSavedByte = 0;
-    fLines.Index(fBuffer.get(), static_cast<std::size_t>(fBlockEnd - fBuffer.get()), line);
     return fBlockEnd > fresh;
 }
 
@@ -352,9 +348,9 @@ int TOrvParser::PeekAt(std::size_t offset)
     return static_cast<unsigned char>(fPos[offset]);
 }
 
-std::int32_t TOrvParser::Position() const
+std::int32_t TOrvParser::Position()
 {
-    return OrvPositionNumber(fLines.LineAt(static_cast<std::size_t>(fPos - fBuffer.get())), fStartTagCount);
+    return OrvPositionNumber(fLines.LineAt(fPos), fStartTagCount);
 }
 
 // --- Lexer ---
@@ -494,7 +490,7 @@ void TOrvParser::ReadTagName()
                 return;
             }
             TOrvPackedName packed;
-            __m128i keep = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kKeepFirst + 16 - length));
+            __m128i keep = KeepFirstLanes(length);
             _mm_storeu_si128(reinterpret_cast<__m128i*>(&packed), _mm_and_si128(bytes, keep));
             fTagKind = TagKindOfPacked(packed);
             return;
