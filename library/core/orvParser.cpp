@@ -121,17 +121,19 @@ struct TEndTagNames {
     }
 };
 
+// Built before the reader runs, from the constant name table: no guard on the hot path.
+const TEndTagNames kEndTagNames;
+
 // True when the bytes at the address are the kind's name and ">"; they may be read up to 16 bytes far.
 bool IsEndTagName(const char* at, TOrvTagKind kind)
 {
-    static const TEndTagNames names;
 #if defined(__SSE2__)
-    std::size_t length = names.Lengths[kind];
-    __m128i bytes = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)), KeepFirstLanes(length));
-    __m128i expected = _mm_loadu_si128(reinterpret_cast<const __m128i*>(names.Bytes[kind].data()));
+    __m128i bytes = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)),
+                                  KeepFirstLanes(kEndTagNames.Lengths[kind]));
+    __m128i expected = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kEndTagNames.Bytes[kind].data()));
     return _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, expected)) == 0xFFFF;
 #else
-    return std::memcmp(at, names.Bytes[kind].data(), names.Lengths[kind]) == 0;
+    return std::memcmp(at, kEndTagNames.Bytes[kind].data(), kEndTagNames.Lengths[kind]) == 0;
 #endif
 }
 
@@ -480,7 +482,11 @@ void TOrvParser::ReadTagName()
     // A name that ends within 16 bytes and before the window's end is packed from the one load that found its
     // end; the block's slack makes the load safe.
     __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(fPos));
-    if (unsigned stops = NonNameBytes(bytes)) {
+    // Most names are capitals only: the first other byte ends them unless it is a name byte itself.
+    unsigned stops = ~static_cast<unsigned>(_mm_movemask_epi8(BytesInRange(bytes, 'A', 'Z'))) & 0xFFFFu;
+    if (stops == 0 || (kCharClasses[static_cast<unsigned char>(fPos[std::countr_zero(stops)])] & ccNameChar))
+        stops = NonNameBytes(bytes);
+    if (stops) {
         auto length = static_cast<std::size_t>(std::countr_zero(stops));
         if (fPos + length < fEnd) {
             fText = {fPos, length};
@@ -806,12 +812,12 @@ bool TOrvParser::TakeTextAndEndTag(TOrvDataElement& data)
     // here at once, as the text token and the end tag would take them, and the element is never pushed.
     bool plain = true;
     char* open = FindMarkup(fPos, plain);
-    std::string_view name = TagName(data.Kind());
-    char* close = open + 2 + name.size();
+    std::size_t nameLength = kEndTagNames.Lengths[data.Kind()] - 1u;
+    char* close = open + 2 + nameLength;
     if (close >= fEnd || open[1] != '/' || !IsEndTagName(open + 2, data.Kind())) return false;
     std::string_view text = TrimBlanks({fPos, static_cast<std::size_t>(open - fPos)});
     if (!text.empty()) data.AssignStoredText(fTree->StoreText(plain ? text : DecodeValue(text)));
-    fText = {open + 2, name.size()};
+    fText = {open + 2, nameLength};
     fTagKind = data.Kind();
     fPos = close + 1;
     return true;

@@ -79,17 +79,17 @@ private:
     bool ReadBlock();
     bool Refill();
     int PeekAt(std::size_t offset);
-    std::int32_t Position();
+    inline std::int32_t Position();
 
     // Lexer.
     TTokenKind NextToken();
-    TTokenKind ReadMarkup();
+    inline TTokenKind ReadMarkup();
     void ReadName();
-    void ReadTagName();
+    inline void ReadTagName();
     void ReadText();
     void ReadUntil(std::string_view terminator, bool keepText);
     void ReadQuotedValue();
-    void SkipBlanks();
+    inline void SkipBlanks();
 
     // Parser.
     void Report(const std::string& text, std::int32_t position, bool warning, std::uint8_t level);
