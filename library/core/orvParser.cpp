@@ -139,7 +139,7 @@ bool IsEndTagName(const char* at, TOrvTagKind kind)
 
 // The first "<" at or after the given byte, or the zero that ends the window; plain tells whether the bytes
 // before it hold neither "&" nor bytes above 0x7F. Reads up to 15 bytes past that zero.
-char* FindMarkup(char* at, bool& plain)
+inline char* FindMarkup(char* at, bool& plain)
 {
 #if defined(__SSE2__)
     const __m128i open = _mm_set1_epi8('<');
