@@ -2,6 +2,7 @@
 
 #include "kvnEncoding.h"
 #include "kvnFiles.h"
+#include "orvVectorBytes.h"
 
 #include <algorithm>
 #include <array>
@@ -86,10 +87,6 @@ char* SkipNameBytes(char* at)
 }
 
 #if defined(__SSE2__)
-// 16 bytes that keep the first n lanes of a vector, loaded from kKeepFirst + 16 - n.
-alignas(16) constexpr char kKeepFirst[32] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
-                                             -1, -1, -1, -1, -1, 0,  0,  0,  0,  0,  0};
-
 // Lanes whose unsigned byte lies in [first, last].
 __m128i BytesInRange(__m128i bytes, char first, char last)
 {
@@ -124,24 +121,25 @@ struct TEndTagNames {
     }
 };
 
+// Built before the reader runs, from the constant name table: no guard on the hot path.
+const TEndTagNames kEndTagNames;
+
 // True when the bytes at the address are the kind's name and ">"; they may be read up to 16 bytes far.
 bool IsEndTagName(const char* at, TOrvTagKind kind)
 {
-    static const TEndTagNames names;
 #if defined(__SSE2__)
-    std::size_t length = names.Lengths[kind];
     __m128i bytes = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)),
-                                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(kKeepFirst + 16 - length)));
-    __m128i expected = _mm_loadu_si128(reinterpret_cast<const __m128i*>(names.Bytes[kind].data()));
+                                  KeepFirstLanes(kEndTagNames.Lengths[kind]));
+    __m128i expected = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kEndTagNames.Bytes[kind].data()));
     return _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, expected)) == 0xFFFF;
 #else
-    return std::memcmp(at, names.Bytes[kind].data(), names.Lengths[kind]) == 0;
+    return std::memcmp(at, kEndTagNames.Bytes[kind].data(), kEndTagNames.Lengths[kind]) == 0;
 #endif
 }
 
 // The first "<" at or after the given byte, or the zero that ends the window; plain tells whether the bytes
 // before it hold neither "&" nor bytes above 0x7F. Reads up to 15 bytes past that zero.
-char* FindMarkup(char* at, bool& plain)
+inline char* FindMarkup(char* at, bool& plain)
 {
 #if defined(__SSE2__)
     const __m128i open = _mm_set1_epi8('<');
@@ -261,7 +259,7 @@ bool TOrvParser::OpenInput(const std::string& fileName)
     fPos = fEnd = fBlockEnd = fBuffer.get();
     *fEnd = fSavedByte = 0;
     fInputEnded = fEndOfTokens = fZeroByte = false;
-    fLines.Index(fBuffer.get(), 0, 1);
+    fLines.Restart(fBuffer.get(), 1);
     fStartTagCount = 1;
     fState = lsBetweenTags;
     fTagKind = otUnknown;
@@ -304,11 +302,12 @@ void TOrvParser::DecideEncodingFromBytes()
 bool TOrvParser::ReadBlock()
 {
     if (fInputEnded || !fFile) return false;
-    std::int64_t line = fLines.LineAt(static_cast<std::size_t>(fPos - fBuffer.get()));
+    std::int64_t line = fLines.LineAt(fPos);
     // What the lexer has not consumed yet moves to the front; it is at most a few bytes of look-ahead.
     std::size_t unread = static_cast<std::size_t>(fBlockEnd - fPos);
     std::memmove(fBuffer.get(), fPos, unread);
     fPos = fBuffer.get();
+    fLines.Restart(fPos, line);
     fEnd = fBlockEnd = fPos + unread;
     std::size_t got = std::fread(fBlockEnd, 1, kReadSize - unread, fFile);
     char* fresh = fBlockEnd;
@@ -323,7 +322,6 @@ bool TOrvParser::ReadBlock()
     }
     *fBlockEnd = 0;
     fSavedByte = 0;
-    fLines.Index(fBuffer.get(), static_cast<std::size_t>(fBlockEnd - fBuffer.get()), line);
     return fBlockEnd > fresh;
 }
 
@@ -352,9 +350,9 @@ int TOrvParser::PeekAt(std::size_t offset)
     return static_cast<unsigned char>(fPos[offset]);
 }
 
-std::int32_t TOrvParser::Position() const
+std::int32_t TOrvParser::Position()
 {
-    return OrvPositionNumber(fLines.LineAt(static_cast<std::size_t>(fPos - fBuffer.get())), fStartTagCount);
+    return OrvPositionNumber(fLines.LineAt(fPos), fStartTagCount);
 }
 
 // --- Lexer ---
@@ -484,7 +482,11 @@ void TOrvParser::ReadTagName()
     // A name that ends within 16 bytes and before the window's end is packed from the one load that found its
     // end; the block's slack makes the load safe.
     __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(fPos));
-    if (unsigned stops = NonNameBytes(bytes)) {
+    // Most names are capitals only: the first other byte ends them unless it is a name byte itself.
+    unsigned stops = ~static_cast<unsigned>(_mm_movemask_epi8(BytesInRange(bytes, 'A', 'Z'))) & 0xFFFFu;
+    if (stops == 0 || (kCharClasses[static_cast<unsigned char>(fPos[std::countr_zero(stops)])] & ccNameChar))
+        stops = NonNameBytes(bytes);
+    if (stops) {
         auto length = static_cast<std::size_t>(std::countr_zero(stops));
         if (fPos + length < fEnd) {
             fText = {fPos, length};
@@ -494,7 +496,7 @@ void TOrvParser::ReadTagName()
                 return;
             }
             TOrvPackedName packed;
-            __m128i keep = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kKeepFirst + 16 - length));
+            __m128i keep = KeepFirstLanes(length);
             _mm_storeu_si128(reinterpret_cast<__m128i*>(&packed), _mm_and_si128(bytes, keep));
             fTagKind = TagKindOfPacked(packed);
             return;
@@ -810,12 +812,12 @@ bool TOrvParser::TakeTextAndEndTag(TOrvDataElement& data)
     // here at once, as the text token and the end tag would take them, and the element is never pushed.
     bool plain = true;
     char* open = FindMarkup(fPos, plain);
-    std::string_view name = TagName(data.Kind());
-    char* close = open + 2 + name.size();
+    std::size_t nameLength = kEndTagNames.Lengths[data.Kind()] - 1u;
+    char* close = open + 2 + nameLength;
     if (close >= fEnd || open[1] != '/' || !IsEndTagName(open + 2, data.Kind())) return false;
     std::string_view text = TrimBlanks({fPos, static_cast<std::size_t>(open - fPos)});
     if (!text.empty()) data.AssignStoredText(fTree->StoreText(plain ? text : DecodeValue(text)));
-    fText = {open + 2, name.size()};
+    fText = {open + 2, nameLength};
     fTagKind = data.Kind();
     fPos = close + 1;
     return true;

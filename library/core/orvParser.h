@@ -1,7 +1,7 @@
 #pragma once
 
 #include "orvElements.h"
-#include "orvLineIndex.h"
+#include "orvLineCounter.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -79,17 +79,17 @@ private:
     bool ReadBlock();
     bool Refill();
     int PeekAt(std::size_t offset);
-    std::int32_t Position() const;
+    inline std::int32_t Position();
 
     // Lexer.
     TTokenKind NextToken();
-    TTokenKind ReadMarkup();
+    inline TTokenKind ReadMarkup();
     void ReadName();
-    void ReadTagName();
+    inline void ReadTagName();
     void ReadText();
     void ReadUntil(std::string_view terminator, bool keepText);
     void ReadQuotedValue();
-    void SkipBlanks();
+    inline void SkipBlanks();
 
     // Parser.
     void Report(const std::string& text, std::int32_t position, bool warning, std::uint8_t level);
@@ -122,7 +122,7 @@ private:
 
     // Bytes after the block that vector loads may touch.
     static constexpr std::size_t kSlack = 64;
-    static_assert(kSlack >= TOrvLineIndex::kReadPast && kSlack >= kOrvLongestPackedName);
+    static_assert(kSlack >= TOrvLineCounter::kReadPast && kSlack >= kOrvLongestPackedName);
 
     // The block: bytes in [fBuffer, fBlockEnd), zero at fBlockEnd. The window: [fPos, fEnd), where the byte at
     // fEnd is replaced by a zero (the original in fSavedByte) so that the lexer's loops stop there.
@@ -131,7 +131,7 @@ private:
     char* fEnd = nullptr;
     char* fBlockEnd = nullptr;
     char fSavedByte = 0;
-    TOrvLineIndex fLines; // of the block
+    TOrvLineCounter fLines;
     std::int64_t fStartTagCount = 1;
 
     TLexerState fState = lsBetweenTags;

@@ -13,6 +13,11 @@ TEST(Encoding, Utf8Validation)
     EXPECT_FALSE(IsValidUtf8("\xC0\x80"));        // overlong zero
     EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));    // surrogate
     EXPECT_FALSE(IsValidUtf8("\xC3"));            // cut short
+    // Long runs of ASCII around the sequences, as in whole files.
+    const std::string ascii(37, 'a');
+    EXPECT_TRUE(IsValidUtf8(ascii + "M\xC3\xBCller" + ascii + "\xF0\x9F\x8F\x8A" + ascii));
+    EXPECT_FALSE(IsValidUtf8(ascii + ascii + "M\xFCller" + ascii));
+    EXPECT_FALSE(IsValidUtf8(ascii + "\xE2\x82" + ascii)); // cut short by ASCII
 }
 
 TEST(Encoding, ValidatorAcceptsSequencesSplitAcrossPieces)

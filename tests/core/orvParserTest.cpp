@@ -278,6 +278,25 @@ TEST(Reader, LineNumbersStayExactAcrossReadBlocks)
               std::vector<std::string>{"Line " + lineOf(secondAt) + ": Unexpected tag: /BAR !"});
 }
 
+TEST(Reader, LineNumbersCountLongRunsOfLineFeeds)
+{
+    // Many line feeds between two start tags: runs of blank lines, one comment over several windows, line ends of
+    // every kind, and tags right after each other.
+    const std::string gaps[] = {std::string(40, '\n'), "<!--" + std::string(3 * TOrvParser::kWindowSize, '\n') + "-->",
+                                "\r\n\n\r\r\n  \n\t\n", ""};
+    std::string content = "<CLUB>";
+    std::vector<std::string> expected;
+    for (const std::string& gap : gaps) {
+        content += gap;
+        expected.push_back("Line " + std::to_string(std::count(content.begin(), content.end(), '\n') + 1) +
+                           ": Unknown Tag: FOO !");
+        content += "<FOO/>";
+    }
+    content += "</CLUB>";
+    TParsed parsed = ParseText(Document(content));
+    EXPECT_EQ(parsed.Messages.Warnings, expected);
+}
+
 TEST(Reader, EntitiesAndCharacterReferencesAreDecoded)
 {
     TParsed parsed = ParseText(Document("<CLUB nation=\"A&amp;B\"><NAME>Smith &amp; Co &lt;1&gt; &quot;q&quot; &apos;a"
