@@ -1,5 +1,6 @@
 #include "kvnHTTP.h"
 
+#include "kvnCurl.h"
 #include "kvnEncoding.h"
 #include "kvnFiles.h"
 #include "kvnIniFiles.h"
@@ -8,7 +9,6 @@
 #include "kvnStrings.h"
 #include "kvnWinX.h"
 
-#include <curl/curl.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -21,18 +21,13 @@ namespace {
 // A reply is a short message for a message box; a server that sends more is not the one we meant to talk to.
 constexpr std::size_t kMaxReplySize = 1 << 20;
 
+// Handles exist only once the library is loaded.
 struct TCurlDeleter {
-    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
-    void operator()(curl_mime* mime) const { curl_mime_free(mime); }
+    void operator()(CURL* handle) const { CurlLibrary()->EasyCleanup(handle); }
+    void operator()(curl_mime* mime) const { CurlLibrary()->MimeFree(mime); }
 };
 using TCurlHandle = std::unique_ptr<CURL, TCurlDeleter>;
 using TCurlMime = std::unique_ptr<curl_mime, TCurlDeleter>;
-
-void InitCurlOnce()
-{
-    static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-    (void)initialised;
-}
 
 std::string Text(int n)
 {
@@ -92,10 +87,7 @@ int ReportProgress(void* user, curl_off_t receiveTotal, curl_off_t received, cur
 
 } // namespace
 
-TKvnHTTP::TKvnHTTP()
-{
-    InitCurlOnce();
-}
+TKvnHTTP::TKvnHTTP() = default;
 
 TKvnHTTP::~TKvnHTTP() = default;
 
@@ -138,19 +130,21 @@ bool TKvnHTTP::Post(const std::string& url)
     parts.swap(fParts);
     if (parts.empty()) return Transfer(url, nullptr, nullptr, false);
 
-    TCurlMime body(curl_mime_init(nullptr));
+    const TCurlLibrary* curl = CurlLibrary();
+    if (curl == nullptr) return false;
+    TCurlMime body(curl->MimeInit(nullptr));
     if (!body) return false;
     for (const TPart& part : parts) {
-        curl_mimepart* field = curl_mime_addpart(body.get());
-        if (field == nullptr || curl_mime_name(field, part.Name.c_str()) != CURLE_OK) return false;
+        curl_mimepart* field = curl->MimeAddpart(body.get());
+        if (field == nullptr || curl->MimeName(field, part.Name.c_str()) != CURLE_OK) return false;
         CURLcode added = CURLE_OK;
         if (part.ContentType.empty()) {
-            added = curl_mime_data(field, part.Value.data(), part.Value.size());
+            added = curl->MimeData(field, part.Value.data(), part.Value.size());
         } else {
             // The client reads the file only while sending; a file that cannot be read must fail before that.
             if (!IsReadableFile(part.File)) return false;
-            added = curl_mime_filedata(field, part.File.c_str());
-            if (added == CURLE_OK) added = curl_mime_type(field, part.ContentType.c_str());
+            added = curl->MimeFiledata(field, part.File.c_str());
+            if (added == CURLE_OK) added = curl->MimeType(field, part.ContentType.c_str());
         }
         if (added != CURLE_OK) return false;
     }
@@ -174,23 +168,25 @@ bool TKvnHTTP::Download(const std::string& url, const std::string& path)
 
 bool TKvnHTTP::Transfer(const std::string& url, void* body, std::FILE* target, bool sending)
 {
-    TCurlHandle client(curl_easy_init());
-    if (!client || url.empty()) return false;
+    const TCurlLibrary* curl = CurlLibrary();
+    if (curl == nullptr || url.empty()) return false;
+    TCurlHandle client(curl->EasyInit());
+    if (!client) return false;
     TTransfer transfer{fStatus, &fOperationTitle, &fReply, target};
     CURL* handle = client.get();
-    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+    curl->EasySetopt(handle, CURLOPT_URL, url.c_str());
     // No proxy from the environment, no redirects, no signals (the program's own handlers must not be disturbed).
-    curl_easy_setopt(handle, CURLOPT_PROXY, "");
-    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 0L);
-    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(handle, CURLOPT_FAILONERROR, 1L);
-    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, WriteBody);
-    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &transfer);
-    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, ReportProgress);
-    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &transfer);
-    if (sending) curl_easy_setopt(handle, CURLOPT_MIMEPOST, static_cast<curl_mime*>(body));
-    bool done = curl_easy_perform(handle) == CURLE_OK;
+    curl->EasySetopt(handle, CURLOPT_PROXY, "");
+    curl->EasySetopt(handle, CURLOPT_FOLLOWLOCATION, 0L);
+    curl->EasySetopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curl->EasySetopt(handle, CURLOPT_FAILONERROR, 1L);
+    curl->EasySetopt(handle, CURLOPT_WRITEFUNCTION, WriteBody);
+    curl->EasySetopt(handle, CURLOPT_WRITEDATA, &transfer);
+    curl->EasySetopt(handle, CURLOPT_NOPROGRESS, 0L);
+    curl->EasySetopt(handle, CURLOPT_XFERINFOFUNCTION, ReportProgress);
+    curl->EasySetopt(handle, CURLOPT_XFERINFODATA, &transfer);
+    if (sending) curl->EasySetopt(handle, CURLOPT_MIMEPOST, static_cast<curl_mime*>(body));
+    bool done = curl->EasyPerform(handle) == CURLE_OK;
     if (done && fStatus != nullptr && transfer.ReceiveStarted) fStatus->SetLine(1, Text(123));
     return done;
 }
