@@ -138,7 +138,7 @@ void TOrvida::IndexClubs(TOrvObject& competition, TCompetitionIndexes& indexes)
         if (!club->Contains(otPERSONS)) club->Add(Root()->Tree().CreateCollection(otPERSONS));
         std::uint8_t flags = 0;
         for (TOrvObject* person : CollectionItems(*club, otPERSONS)) {
-            if (!AddToIndex(indexes.Persons, std::to_string(person->Id()), *person, "Duplicate PERSON id !")) continue;
+            if (!AddToIndex(indexes.Persons, person->Id(), *person, "Duplicate PERSON id !")) continue;
             if (HasItems(*person, otENTRIES)) flags |= flHasEntries | flIndividualEntries;
             if (HasItems(*person, otRESULTS)) flags |= flHasResults | flIndividualResults;
         }
@@ -214,7 +214,7 @@ TOrvObject* Lookup(const TMap& index, const typename TMap::key_type& key)
 TOrvObject* TOrvida::FindPerson(std::int32_t id) const
 {
     const TCompetitionIndexes* indexes = SelectedIndexes();
-    return indexes ? Lookup(indexes->Persons, std::to_string(id)) : nullptr;
+    return indexes ? Lookup(indexes->Persons, id) : nullptr;
 }
 
 TOrvObject* TOrvida::FindEvent(std::int32_t id) const

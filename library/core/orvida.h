@@ -76,7 +76,8 @@ public:
 
 private:
     struct TCompetitionIndexes {
-        TIndex Persons;
+        // By number: an entry under the number takes half the memory of one under its text, once per athlete.
+        std::unordered_map<std::int32_t, TOrvAbstractElement*> Persons;
         // By number: every result and entry looks its event up while a competition is shown.
         std::unordered_map<std::int32_t, TOrvAbstractElement*> Events;
         TIndex Categories;
