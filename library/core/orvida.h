@@ -107,6 +107,9 @@ private:
     std::vector<std::string> fWarnings;
 };
 
+// "Muster Hans, 87": the title of a person, which needs nothing of the document.
+std::string PersonTitle(const TOrvAbstractObject& person);
+
 // The items of an object's collection child of the given kind that have the collection's item kind.
 std::vector<TOrvObject*> CollectionItems(const TOrvAbstractObject& owner, TOrvTagKind collectionKind);
 
