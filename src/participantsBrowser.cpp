@@ -313,6 +313,8 @@ void TParticipantsBrowser::BuildClubsTree()
     if (!competition) return;
 
     std::vector<TGroupDraft> groups = CountClubs(*competition);
+    // Sorted before the nodes are made, so that the nodes take the memory that the lists' sort keys leave.
+    fResultLists.Sort();
     const TClubStatistic* otherGroup = groups.front().Statistic;
     SortByText(groups);
     QList<QTreeWidgetItem*> nodes;

@@ -93,6 +93,8 @@ void TResultLists::AttachResult(TOrvObject& item)
 
 void TResultLists::SortList(TFiledList& list)
 {
+    // Every item is filed with its key, so a list without keys has had nothing filed since it was sorted.
+    if (list.Keys.empty()) return;
     // Items filed after an earlier sort have keys, the sorted ones no longer: then all are read again.
     if (list.Keys.size() != list.Items.size()) {
         list.Keys.clear();

@@ -40,6 +40,7 @@ public:
     void AttachResult(kvn::TOrvObject& item);
     // Sorts every list: ranked items by rank, then unranked results, then entries by entry time (no time first).
     // Items that compare equal keep the file's order, so a list always shows, copies and prints the same way.
+    // A list that had nothing filed since its last sort stays as it is.
     void Sort(const TProgress& progress = {});
 
 private:
