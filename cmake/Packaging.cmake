@@ -40,7 +40,8 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Message boxes and Qt's dialogs speak the chosen language only with Qt's own translations. The HTTP client
-# library is loaded only when the online services are used, so the package tools do not see it.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, libcurl4")
+# Loaded only when a transfer starts, so the library dependencies found from the program do not name it.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS libcurl4)
+# Message boxes and Qt's dialogs speak the chosen language only with Qt's own translations.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-translations-l10n)
 include(CPack)

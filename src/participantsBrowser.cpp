@@ -40,15 +40,42 @@ std::string Text(std::string_view section, int n)
     return GetLanguage().GetText(section, n);
 }
 
-// A node of the participants tree and what it stands for.
+// The collection a participant is listed by: its results if it has any, else its entries, else none.
+TOrvAbstractObject* ListedCollection(TOrvObject& participant)
+{
+    TOrvTagKind kind = participant.Contains(otRESULTS) ? otRESULTS : otENTRIES;
+    TOrvAbstractElement* child = participant.Child(kind);
+    return child ? child->AsObject() : nullptr;
+}
+
+// A node of the participants tree and what it stands for. A tree holds a node per athlete, so an athlete's node
+// keeps no title of its own: the title is made from the athlete when it is asked for, until a text is set.
 struct TClubsNode : TBrowserNode {
     TClubsNode(const std::string& text, QIcon icon, int image)
         : TBrowserNode(QString::fromStdString(text), std::move(icon), kNodeType), Image(image)
     {
     }
+    TClubsNode(TOrvObject& athlete, QIcon icon, int image)
+        : TBrowserNode(QString(), std::move(icon), kNodeType), Image(image), TitledByAthlete(true),
+          Participant(&athlete)
+    {
+    }
+
+    QVariant data(int column, int role) const override
+    {
+        if (TitledByAthlete && column == 0 && (role == Qt::DisplayRole || role == Qt::EditRole))
+            return QString::fromStdString(PersonTitle(*Participant));
+        return TBrowserNode::data(column, role);
+    }
+    void setData(int column, int role, const QVariant& value) override
+    {
+        if (column == 0 && (role == Qt::DisplayRole || role == Qt::EditRole)) TitledByAthlete = false;
+        TBrowserNode::setData(column, role, value);
+    }
+
     int Image;
+    bool TitledByAthlete = false;
     const TClubStatistic* Statistic = nullptr;
-    TOrvAbstractObject* Collection = nullptr;
     TOrvObject* Participant = nullptr;
 };
 
@@ -63,14 +90,6 @@ template <class T>
 void SortByText(std::vector<T>& items)
 {
     std::stable_sort(items.begin(), items.end(), [](const T& a, const T& b) { return a.Text < b.Text; });
-}
-
-// The collection a participant is listed by: its results if it has any, else its entries, else none.
-TOrvAbstractObject* ListedCollection(TOrvObject& participant)
-{
-    TOrvTagKind kind = participant.Contains(otRESULTS) ? otRESULTS : otENTRIES;
-    TOrvAbstractElement* child = participant.Child(kind);
-    return child ? child->AsObject() : nullptr;
 }
 
 const TOrvAbstractObject* ObjectChild(const TOrvAbstractObject& owner, TOrvTagKind kind)
@@ -257,7 +276,7 @@ const TClubStatistic* TParticipantsBrowser::StatisticOf(const QTreeWidgetItem* n
 TOrvAbstractObject* TParticipantsBrowser::CollectionOf(const QTreeWidgetItem* node)
 {
     const TClubsNode* clubsNode = ClubsNodeOf(node);
-    return clubsNode ? clubsNode->Collection : nullptr;
+    return clubsNode && clubsNode->Participant ? ListedCollection(*clubsNode->Participant) : nullptr;
 }
 
 TOrvObject* TParticipantsBrowser::ParticipantOf(const QTreeWidgetItem* node)
@@ -294,6 +313,8 @@ void TParticipantsBrowser::BuildClubsTree()
     if (!competition) return;
 
     std::vector<TGroupDraft> groups = CountClubs(*competition);
+    // Sorted before the nodes are made, so that the nodes take the memory that the lists' sort keys leave.
+    fResultLists.Sort();
     const TClubStatistic* otherGroup = groups.front().Statistic;
     SortByText(groups);
     QList<QTreeWidgetItem*> nodes;
@@ -409,9 +430,10 @@ void TParticipantsBrowser::AppendParticipantNodes(QList<QTreeWidgetItem*>& nodes
 {
     SortByText(participants);
     for (const TParticipantDraft& participant : participants) {
-        auto* node = new TClubsNode(participant.Text, Icon(image), image);
+        TClubsNode* node = participant.Participant->Kind() == otPERSON
+                               ? new TClubsNode(*participant.Participant, Icon(image), image)
+                               : new TClubsNode(participant.Text, Icon(image), image);
         node->Participant = participant.Participant;
-        node->Collection = participant.Collection;
         nodes.push_back(node);
     }
 }

@@ -88,7 +88,7 @@ public:
     // Deletes all nodes and the statistics behind them.
     void ClearClubsTree();
     // Fills the tree from the selected competition, counts the statistics and attaches every listed result and
-    // entry to the result lists.
+    // entry to the result lists, which it leaves sorted.
     void BuildClubsTree();
     // Draws the statistics page of a nation or club node, or the list of an athlete or relay node; none gives an
     // empty page.

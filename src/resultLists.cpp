@@ -52,10 +52,12 @@ TListSortKey SortKeyOf(const TOrvObject& item)
 {
     TListSortKey key;
     key.Rank = item.ChildInt(otRANK);
-    key.Entry = item.Kind() == otENTRY;
-    if (key.Rank <= 0 && key.Entry) {
+    if (key.Rank <= 0 && item.Kind() == otENTRY) {
+        key.Rank = TListSortKey::kUnrankedEntry;
         const TOrvDataElement* time = TimeOf(item);
         key.Time = time ? time->TimeValue(4) : 0;
+    } else if (key.Rank <= 0) {
+        key.Rank = 0;
     }
     key.Item = const_cast<TOrvObject*>(&item);
     return key;
@@ -68,8 +70,10 @@ int CompareKeys(const TListSortKey& a, const TListSortKey& b)
         if (b.Rank <= 0) return -1;
         return a.Rank < b.Rank ? -1 : a.Rank > b.Rank ? 1 : 0;
     }
-    if (!a.Entry && !b.Entry) return 0;
-    if (a.Entry != b.Entry) return a.Entry ? 1 : -1;
+    bool aEntry = a.Rank == TListSortKey::kUnrankedEntry;
+    bool bEntry = b.Rank == TListSortKey::kUnrankedEntry;
+    if (!aEntry && !bEntry) return 0;
+    if (aEntry != bEntry) return aEntry ? 1 : -1;
     return a.Time < b.Time ? -1 : a.Time > b.Time ? 1 : 0;
 }
 
@@ -89,6 +93,8 @@ void TResultLists::AttachResult(TOrvObject& item)
 
 void TResultLists::SortList(TFiledList& list)
 {
+    // Every item is filed with its key, so a list without keys has had nothing filed since it was sorted.
+    if (list.Keys.empty()) return;
     // Items filed after an earlier sort have keys, the sorted ones no longer: then all are read again.
     if (list.Keys.size() != list.Items.size()) {
         list.Keys.clear();

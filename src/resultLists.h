@@ -2,6 +2,7 @@
 
 #include "orvElements.h"
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -12,10 +13,11 @@
 
 namespace veltro {
 
-// What the place of an item in its list depends on.
+// What the place of an item in its list depends on, in 16 bytes: one is held per result and entry while the lists
+// are filled.
 struct TListSortKey {
-    int Rank = 0;
-    bool Entry = false;
+    static constexpr std::int32_t kUnrankedEntry = -1;
+    std::int32_t Rank = 0;   // the rank when above 0, else 0 for a result and kUnrankedEntry for an entry
     kvn::TSwimTime Time = 0; // the entry time, read for unranked entries only
     kvn::TOrvObject* Item = nullptr;
 };
@@ -38,6 +40,7 @@ public:
     void AttachResult(kvn::TOrvObject& item);
     // Sorts every list: ranked items by rank, then unranked results, then entries by entry time (no time first).
     // Items that compare equal keep the file's order, so a list always shows, copies and prints the same way.
+    // A list that had nothing filed since its last sort stays as it is.
     void Sort(const TProgress& progress = {});
 
 private:

@@ -2,49 +2,48 @@
 
 #include <dlfcn.h>
 
-#include <type_traits>
+#include <memory>
 
 namespace kvn {
 
 namespace {
 
-// The library's name since its interface last changed, in 2006.
-constexpr const char* kCurlLibrary = "libcurl.so.4";
-
-const TKvnCurl* LoadCurl()
+template <class TFunction>
+bool Resolve(void* library, const char* name, TFunction& function)
 {
-    // Never unloaded: the library keeps global state from its initialisation on.
-    void* library = ::dlopen(kCurlLibrary, RTLD_NOW | RTLD_LOCAL);
+    function = reinterpret_cast<TFunction>(::dlsym(library, name));
+    return function != nullptr;
+}
+
+std::unique_ptr<TCurlLibrary> LoadCurl()
+{
+    // Kept loaded for the rest of the run: the library's global state must not go while a handle may live.
+    void* library = ::dlopen(VELTRO_CURL_LIBRARY, RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) return nullptr;
-    static TKvnCurl curl{};
-    bool complete = true;
-    auto resolve = [library, &complete](auto& function, const char* name) {
-        function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(::dlsym(library, name));
-        complete = complete && function != nullptr;
-    };
-    resolve(curl.EasyInit, "curl_easy_init");
-    resolve(curl.EasySetopt, "curl_easy_setopt");
-    resolve(curl.EasyPerform, "curl_easy_perform");
-    resolve(curl.EasyCleanup, "curl_easy_cleanup");
-    resolve(curl.MimeInit, "curl_mime_init");
-    resolve(curl.MimeFree, "curl_mime_free");
-    resolve(curl.MimeAddpart, "curl_mime_addpart");
-    resolve(curl.MimeName, "curl_mime_name");
-    resolve(curl.MimeData, "curl_mime_data");
-    resolve(curl.MimeFiledata, "curl_mime_filedata");
-    resolve(curl.MimeType, "curl_mime_type");
-    decltype(&curl_global_init) globalInit = nullptr;
-    resolve(globalInit, "curl_global_init");
-    if (!complete || globalInit(CURL_GLOBAL_DEFAULT) != CURLE_OK) return nullptr;
-    return &curl;
+    auto curl = std::make_unique<TCurlLibrary>();
+    bool resolved =
+        Resolve(library, "curl_global_init", curl->GlobalInit) && Resolve(library, "curl_easy_init", curl->EasyInit) &&
+        Resolve(library, "curl_easy_setopt", curl->EasySetopt) &&
+        Resolve(library, "curl_easy_perform", curl->EasyPerform) &&
+        Resolve(library, "curl_easy_cleanup", curl->EasyCleanup) &&
+        Resolve(library, "curl_mime_init", curl->MimeInit) && Resolve(library, "curl_mime_free", curl->MimeFree) &&
+        Resolve(library, "curl_mime_addpart", curl->MimeAddpart) &&
+        Resolve(library, "curl_mime_name", curl->MimeName) && Resolve(library, "curl_mime_data", curl->MimeData) &&
+        Resolve(library, "curl_mime_filedata", curl->MimeFiledata) &&
+        Resolve(library, "curl_mime_type", curl->MimeType);
+    if (!resolved || curl->GlobalInit(CURL_GLOBAL_DEFAULT) != CURLE_OK) {
+        ::dlclose(library);
+        return nullptr;
+    }
+    return curl;
 }
 
 } // namespace
 
-const TKvnCurl* Curl()
+const TCurlLibrary* CurlLibrary()
 {
-    static const TKvnCurl* const curl = LoadCurl();
-    return curl;
+    static const std::unique_ptr<TCurlLibrary> curl = LoadCurl();
+    return curl.get();
 }
 
 } // namespace kvn

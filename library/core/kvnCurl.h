@@ -2,12 +2,14 @@
 
 #include <curl/curl.h>
 
+// The HTTP client library, loaded when the first transfer starts. Most runs never make one, and the library with
+// everything it needs (TLS, authentication, name lookup) would otherwise take several megabytes of every run's
+// memory from the start.
+
 namespace kvn {
 
-// The functions of the HTTP client library that the program uses. They are loaded when the first transfer needs
-// them: the library and the ones it pulls in take several MiB of memory, which a user who never goes online
-// would otherwise pay from the start, and a system without the library still runs the viewer.
-struct TKvnCurl {
+struct TCurlLibrary {
+    decltype(&curl_global_init) GlobalInit;
     decltype(&curl_easy_init) EasyInit;
     decltype(&curl_easy_setopt) EasySetopt;
     decltype(&curl_easy_perform) EasyPerform;
@@ -21,7 +23,8 @@ struct TKvnCurl {
     decltype(&curl_mime_type) MimeType;
 };
 
-// The library's functions, loaded and initialised on the first call; nullptr when it cannot be loaded.
-const TKvnCurl* Curl();
+// The library, loaded and initialised on the first call; nullptr when it cannot be loaded, and every call after
+// that returns nullptr too.
+const TCurlLibrary* CurlLibrary();
 
 } // namespace kvn

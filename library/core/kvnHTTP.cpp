@@ -21,10 +21,10 @@ namespace {
 // A reply is a short message for a message box; a server that sends more is not the one we meant to talk to.
 constexpr std::size_t kMaxReplySize = 1 << 20;
 
-// Only made when the library has been loaded.
+// Handles exist only once the library is loaded.
 struct TCurlDeleter {
-    void operator()(CURL* handle) const { Curl()->EasyCleanup(handle); }
-    void operator()(curl_mime* mime) const { Curl()->MimeFree(mime); }
+    void operator()(CURL* handle) const { CurlLibrary()->EasyCleanup(handle); }
+    void operator()(curl_mime* mime) const { CurlLibrary()->MimeFree(mime); }
 };
 using TCurlHandle = std::unique_ptr<CURL, TCurlDeleter>;
 using TCurlMime = std::unique_ptr<curl_mime, TCurlDeleter>;
@@ -130,7 +130,7 @@ bool TKvnHTTP::Post(const std::string& url)
     parts.swap(fParts);
     if (parts.empty()) return Transfer(url, nullptr, nullptr, false);
 
-    const TKvnCurl* curl = Curl();
+    const TCurlLibrary* curl = CurlLibrary();
     if (curl == nullptr) return false;
     TCurlMime body(curl->MimeInit(nullptr));
     if (!body) return false;
@@ -168,7 +168,7 @@ bool TKvnHTTP::Download(const std::string& url, const std::string& path)
 
 bool TKvnHTTP::Transfer(const std::string& url, void* body, std::FILE* target, bool sending)
 {
-    const TKvnCurl* curl = Curl();
+    const TCurlLibrary* curl = CurlLibrary();
     if (curl == nullptr || url.empty()) return false;
     TCurlHandle client(curl->EasyInit());
     if (!client) return false;

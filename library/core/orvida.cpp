@@ -138,7 +138,7 @@ void TOrvida::IndexClubs(TOrvObject& competition, TCompetitionIndexes& indexes)
         if (!club->Contains(otPERSONS)) club->Add(Root()->Tree().CreateCollection(otPERSONS));
         std::uint8_t flags = 0;
         for (TOrvObject* person : CollectionItems(*club, otPERSONS)) {
-            if (!AddToIndex(indexes.Persons, std::to_string(person->Id()), *person, "Duplicate PERSON id !")) continue;
+            if (!AddToIndex(indexes.Persons, person->Id(), *person, "Duplicate PERSON id !")) continue;
             if (HasItems(*person, otENTRIES)) flags |= flHasEntries | flIndividualEntries;
             if (HasItems(*person, otRESULTS)) flags |= flHasResults | flIndividualResults;
         }
@@ -214,7 +214,7 @@ TOrvObject* Lookup(const TMap& index, const typename TMap::key_type& key)
 TOrvObject* TOrvida::FindPerson(std::int32_t id) const
 {
     const TCompetitionIndexes* indexes = SelectedIndexes();
-    return indexes ? Lookup(indexes->Persons, std::to_string(id)) : nullptr;
+    return indexes ? Lookup(indexes->Persons, id) : nullptr;
 }
 
 TOrvObject* TOrvida::FindEvent(std::int32_t id) const
@@ -276,16 +276,7 @@ std::string TOrvida::GenderText(const TOrvAbstractObject& element) const
 
 std::string TOrvida::ParticipantTitle(const TOrvAbstractObject& participant, bool withGender) const
 {
-    if (participant.Kind() == otPERSON) {
-        // Built in place: a tree of the participants makes one title per athlete.
-        std::string_view name = participant.ChildText(otNAME);
-        std::string_view firstName = participant.ChildText(otFNAME);
-        std::string title;
-        title.reserve(name.size() + firstName.size() + 8);
-        title.append(name).append(" ").append(firstName).append(", ");
-        AppendTwoDigits(title, participant.ChildInt(otYOB) % 100);
-        return title;
-    }
+    if (participant.Kind() == otPERSON) return PersonTitle(participant);
     std::string title(participant.ChildText(otNAME));
     if (title.empty()) title = TeamText(participant.ChildInt(otNUM));
     if (withGender) title += ", " + GenderText(participant);
@@ -305,6 +296,18 @@ std::string TOrvida::FileInfoText() const
         }
     }
     return first + " created with :\r\n" + name + ", version " + version;
+}
+
+std::string PersonTitle(const TOrvAbstractObject& person)
+{
+    // Built in place: a tree of the participants makes one title per athlete, and again each time it is shown.
+    std::string_view name = person.ChildText(otNAME);
+    std::string_view firstName = person.ChildText(otFNAME);
+    std::string title;
+    title.reserve(name.size() + firstName.size() + 8);
+    title.append(name).append(" ").append(firstName).append(", ");
+    AppendTwoDigits(title, person.ChildInt(otYOB) % 100);
+    return title;
 }
 
 } // namespace kvn

@@ -76,7 +76,8 @@ public:
 
 private:
     struct TCompetitionIndexes {
-        TIndex Persons;
+        // By number: an entry under the number takes half the memory of one under its text, once per athlete.
+        std::unordered_map<std::int32_t, TOrvAbstractElement*> Persons;
         // By number: every result and entry looks its event up while a competition is shown.
         std::unordered_map<std::int32_t, TOrvAbstractElement*> Events;
         TIndex Categories;
@@ -105,6 +106,9 @@ private:
     std::vector<std::string> fErrors;
     std::vector<std::string> fWarnings;
 };
+
+// "Muster Hans, 87": the title of a person, which needs nothing of the document.
+std::string PersonTitle(const TOrvAbstractObject& person);
 
 // The items of an object's collection child of the given kind that have the collection's item kind.
 std::vector<TOrvObject*> CollectionItems(const TOrvAbstractObject& owner, TOrvTagKind collectionKind);

@@ -413,4 +413,20 @@ TEST(ParticipantsBrowser, GeneratedMeetGroupsSumTheirClubsAndEveryNodeDraws)
         }
         EXPECT_EQ(Counts(*TParticipantsBrowser::StatisticOf(group)), sums) << group->text(0).toStdString();
     }
+
+    // The tree leaves the lists it filled in order.
+    std::size_t listed = 0;
+    auto expectInOrder = [&page, &listed](const std::string& key) {
+        const TResultLists::TList& list = *page.Lists.ListFor(key);
+        listed += list.size();
+        for (std::size_t i = 1; i < list.size(); ++i)
+            EXPECT_LE(CompareListItems(*list[i - 1], *list[i]), 0) << key << " " << i;
+    };
+    for (TOrvObject* period : CollectionItems(*page.Document->Competition(), otPERIODS))
+        for (TOrvObject* event : CollectionItems(*period, otEVENTS)) {
+            expectInOrder(EventKey(event->Id()));
+            for (TOrvObject* category : CollectionItems(*event, otCATS))
+                expectInOrder(CategoryKey(event->Id(), category->Id()));
+        }
+    EXPECT_GT(listed, 0U);
 }
