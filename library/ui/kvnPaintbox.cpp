@@ -65,8 +65,9 @@ QPainter& TkvnPaintBox::DrawCanvas()
         m_emptyPictureSize = m_statePicture.size();
         m_ops.clear();
         m_drawnTextsStale = true;
-        // A new recording is usually about as long as the shown one: spare the long list its reallocations.
-        m_ops.reserve(m_shown.size());
+        // A new recording is usually about as long as the one shown last (the owner clears the box before it
+        // draws the next list): spare a long list its reallocations, each of which moves every operation.
+        m_ops.reserve(std::max(m_shown.size(), m_lastShownCount));
         m_extentWidth = 0;
         m_extentHeight = 0;
         m_drawnLines.clear();
@@ -232,6 +233,9 @@ void TkvnPaintBox::ShowDrawing()
         m_canvas.end();
         m_shown = std::move(m_ops);
         m_ops.clear();
+        m_lastShownCount = m_shown.size();
+        // A short list after a long one keeps no room for the long one.
+        if (m_shown.capacity() > 2 * m_shown.size() + 256) m_shown.shrink_to_fit();
         m_hasShownDirect = direct;
         m_shownDirect = direct ? m_statePicture : QPicture();
         m_statePicture = QPicture();
@@ -257,6 +261,7 @@ void TkvnPaintBox::IndexShownOps()
 
 void TkvnPaintBox::Clear()
 {
+    m_lastShownCount = std::max(m_lastShownCount, m_shown.size());
     m_shown.clear();
     m_drawnTextsStale = true;
     m_hasShownDirect = false;

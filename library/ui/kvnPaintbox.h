@@ -183,6 +183,8 @@ private:
     int m_styleBaseIndex = -1; // first of the four styles of m_styleBase in m_styles
 
     std::vector<TDrawOp> m_shown;
+    // Operations of the recording shown last, also after a clear: the next one is usually about as long.
+    std::size_t m_lastShownCount = 0;
     std::vector<std::size_t> m_shownByTop; // indexes of m_shown by the top of their bounds
     int m_shownMaxHeight = 0;
     QPicture m_shownDirect;
