@@ -109,12 +109,15 @@ int TkvnPaintBox::TextWidth(TFontStyle& style, const QString& text)
 void TkvnPaintBox::DrawText(int x, int y, int maxWidth, TTextFlags flags, const std::string& text)
 {
     QPainter& canvas = DrawCanvas();
-    // The base font is the canvas font without style, as the owner set it.
+    // The base font is the canvas font without style, as the owner set it. Most calls find it so already and
+    // share it: unstyling a copy would detach it on every call.
     QFont base = canvas.font();
-    base.setBold(false);
-    base.setItalic(false);
-    // A style the owner put on the canvas font applies to this call only, as the flags do.
-    if (!(base == canvas.font())) canvas.setFont(base);
+    if (base.weight() != QFont::Normal || base.style() != QFont::StyleNormal) {
+        // A style the owner put on the canvas font applies to this call only, as the flags do.
+        base.setBold(false);
+        base.setItalic(false);
+        canvas.setFont(base);
+    }
     const int fontIndex = StyleIndex(base, flags);
     TFontStyle& style = m_styles[static_cast<std::size_t>(fontIndex)];
 
