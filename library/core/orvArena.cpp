@@ -32,6 +32,15 @@ void HintHugePages(std::byte* start, std::size_t length)
 #endif
 }
 
+// Reserves address space at exactly the wanted address, or nothing.
+bool ReserveAt(void* wanted, std::size_t length)
+{
+    void* mapped = ::mmap(wanted, length, PROT_NONE, kReserveFlags | MAP_FIXED_NOREPLACE, -1, 0);
+    if (mapped == wanted) return true;
+    if (mapped != MAP_FAILED) ::munmap(mapped, length); // an old kernel took the address as a hint only
+    return false;
+}
+
 std::byte* ReserveWholeSpan()
 {
     // Twice the span leaves room for one aligned span inside; the rest is given back at once. Address space is
@@ -56,10 +65,7 @@ std::byte* ReserveAtAlignedAddress(std::size_t length)
     ::munmap(probe, 4096);
     auto candidate = RoundUp(reinterpret_cast<std::uintptr_t>(probe), TOrvArena::kSpan);
     for (int attempt = 0; attempt < 64; ++attempt, candidate += TOrvArena::kSpan) {
-        void* wanted = reinterpret_cast<void*>(candidate);
-        void* mapped = ::mmap(wanted, length, PROT_NONE, kReserveFlags | MAP_FIXED_NOREPLACE, -1, 0);
-        if (mapped == wanted) return static_cast<std::byte*>(mapped);
-        if (mapped != MAP_FAILED) ::munmap(mapped, length); // an old kernel took the address as a hint only
+        if (ReserveAt(reinterpret_cast<void*>(candidate), length)) return reinterpret_cast<std::byte*>(candidate);
     }
     return nullptr;
 }
@@ -142,14 +148,11 @@ void TOrvArena::Extend(std::size_t needed)
     needed = RoundUp(needed, kHugePage);
     std::size_t length = std::min(kSpan, std::max(needed, 2 * fLength));
     for (;;) {
-        void* wanted = fBase + fLength;
-        void* mapped = ::mmap(wanted, length - fLength, PROT_NONE, kReserveFlags | MAP_FIXED_NOREPLACE, -1, 0);
-        if (mapped == wanted) {
+        if (ReserveAt(fBase + fLength, length - fLength)) {
             HintHugePages(fBase + fLength, length - fLength);
             fLength = length;
             return;
         }
-        if (mapped != MAP_FAILED) ::munmap(mapped, length - fLength);
         if (length == needed) throw std::bad_alloc();
         length = std::max(needed, RoundUp((fLength + length) / 2, kHugePage));
     }

@@ -57,7 +57,10 @@ public:
     static void* OwnerOf(const void* inside) { return *reinterpret_cast<void* const*>(BaseOf(inside)); }
 
     // The offset that names a place in an arena; 0 names nothing, as the owner word is never handed out.
-    static std::uint32_t OffsetOf(const void* place) { return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(place)); }
+    static std::uint32_t OffsetOf(const void* place)
+    {
+        return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(place));
+    }
     // The place an offset names, in the arena that holds the given address.
     template <typename T>
     static T* At(const void* inside, std::uint32_t offset)

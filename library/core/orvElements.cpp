@@ -281,17 +281,22 @@ TSwimTime TOrvDataElement::TimeValue(int status) const
 
 // --- TOrvAbstractObject ---
 
+std::uint32_t* TOrvAbstractObject::NewItemOffsets(std::size_t capacity)
+{
+    void* memory = Tree().Arena().Allocate(sizeof(std::uint32_t) * capacity, alignof(std::uint32_t));
+    fItems = TOrvArena::OffsetOf(memory);
+    fCapacity = static_cast<std::uint32_t>(capacity);
+    return static_cast<std::uint32_t*>(memory);
+}
+
 void TOrvAbstractObject::Add(TOrvAbstractElement* child)
 {
     if (&child->Tree() != &Tree()) throw std::logic_error("Orvida element of another tree!");
     std::uint32_t* offsets = ItemOffsets();
     if (fCount == fCapacity) {
-        std::uint32_t capacity = fCapacity ? fCapacity * 2 : 4;
-        auto* grown = static_cast<std::uint32_t*>(Tree().Arena().Allocate(sizeof(std::uint32_t) * capacity, alignof(std::uint32_t)));
+        std::uint32_t* grown = NewItemOffsets(fCapacity ? fCapacity * 2 : 4);
         std::copy_n(offsets, fCount, grown);
         offsets = grown;
-        fItems = TOrvArena::OffsetOf(grown);
-        fCapacity = capacity;
     }
     offsets[fCount++] = TOrvArena::OffsetOf(child);
     child->fParent = TOrvArena::OffsetOf(this);
@@ -302,10 +307,8 @@ void TOrvAbstractObject::AssignItems(std::span<TOrvAbstractElement* const> items
     fCount = fCapacity = 0;
     fItems = 0;
     if (items.empty()) return;
-    auto* offsets = static_cast<std::uint32_t*>(Tree().Arena().Allocate(sizeof(std::uint32_t) * items.size(), alignof(std::uint32_t)));
-    std::transform(items.begin(), items.end(), offsets, TOrvArena::OffsetOf);
-    fItems = TOrvArena::OffsetOf(offsets);
-    fCount = fCapacity = static_cast<std::uint32_t>(items.size());
+    std::transform(items.begin(), items.end(), NewItemOffsets(items.size()), TOrvArena::OffsetOf);
+    fCount = static_cast<std::uint32_t>(items.size());
 }
 
 TOrvAbstractElement* TOrvAbstractObject::Child(TOrvTagKind kind) const
@@ -349,7 +352,8 @@ void TOrvAbstractObject::SortItems(TCompare compare, void* context)
 {
     std::uint32_t* offsets = ItemOffsets();
     std::sort(offsets, offsets + fCount, [this, compare, context](std::uint32_t a, std::uint32_t b) {
-        return compare(context, TOrvArena::At<TOrvAbstractElement>(this, a), TOrvArena::At<TOrvAbstractElement>(this, b)) < 0;
+        return compare(context, TOrvArena::At<TOrvAbstractElement>(this, a),
+                       TOrvArena::At<TOrvAbstractElement>(this, b)) < 0;
     });
 }
 

@@ -187,7 +187,10 @@ public:
     std::string_view AttributeValue(TOrvAttribute attribute) const;
     int AttributeCount() const { return fAttributeCount; }
     TOrvAttribute AttributeAt(int index) const { return Attributes()[index].Attribute; }
-    std::string_view AttributeValueAt(int index) const { return StoredText(Attributes()[index].Text, Attributes()[index].Length); }
+    std::string_view AttributeValueAt(int index) const
+    {
+        return StoredText(Attributes()[index].Text, Attributes()[index].Length);
+    }
 
     // Checked downcasts: nullptr when the element is not of that class.
     TOrvDataElement* AsData();
@@ -325,6 +328,8 @@ private:
     // the reader sets it when it creates a child, so that the children need not be visited again when it closes.
     void AssignItems(std::span<TOrvAbstractElement* const> items);
     std::uint32_t* ItemOffsets() const { return TOrvArena::At<std::uint32_t>(this, fItems); }
+    // A new, uninitialised child list of that capacity in the arena, which becomes this object's.
+    std::uint32_t* NewItemOffsets(std::size_t capacity);
 
     std::uint32_t fItems = 0;
     std::uint32_t fCount = 0;

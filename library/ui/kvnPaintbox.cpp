@@ -67,7 +67,7 @@ QPainter& TkvnPaintBox::DrawCanvas()
         m_drawnTextsStale = true;
         // A new recording is usually about as long as the one shown last (the owner clears the box before it
         // draws the next list): spare a long list its reallocations, each of which moves every operation.
-        m_ops.reserve(std::max(m_shown.size(), m_lastShownCount));
+        m_ops.reserve(m_lastShownCount);
         m_extentWidth = 0;
         m_extentHeight = 0;
         m_drawnLines.clear();
@@ -264,7 +264,6 @@ void TkvnPaintBox::IndexShownOps()
 
 void TkvnPaintBox::Clear()
 {
-    m_lastShownCount = std::max(m_lastShownCount, m_shown.size());
     m_shown.clear();
     m_drawnTextsStale = true;
     m_hasShownDirect = false;
