@@ -1,8 +1,7 @@
 #pragma once
 
+// Builds on the results print job, whose header declares the print dialog, the report and the document.
 #include "drucken.h"
-#include "expClipboard.h"
-#include "kvnPrintDialog.h"
 
 #include <memory>
 #include <string>
@@ -11,21 +10,12 @@
 class QCheckBox;
 class QComboBox;
 class QTreeWidget;
-class QTreeWidgetItem;
-
-namespace kvn {
-class TKvnReport;
-class TOrvida;
-} // namespace kvn
 
 // The result book: the whole selected competition in one print-out, every list of the events tree in tree order,
 // or the club book, every athlete's and relay team's list club by club. Each list is printed as the results print
 // job prints it alone, so page setup, footers, fonts and the HTML template apply alike.
 
 namespace veltro {
-
-class TfrmView;
-class TResultLists;
 
 // Caption of the result book dialog, which print jobs of a book carry in their title.
 inline constexpr const char* kErgebnisbuchCaption = "Ergebnisbuch";
