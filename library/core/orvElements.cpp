@@ -132,7 +132,7 @@ TOrvTagKind TagKindOf(std::string_view name)
     return kTagTable.Find(Pack(name));
 }
 
-TOrvTagKind TagKindOfPacked(const TOrvPackedName& name)
+TOrvTagKind TagKindOfPacked(TOrvPackedName name)
 {
     return kTagTable.Find(name);
 }

@@ -137,7 +137,7 @@ struct TOrvPackedName {
 // Bytes a packed name can hold.
 constexpr std::size_t kOrvLongestPackedName = 16;
 // Kind of a packed, non-empty tag name, as TagKindOf.
-TOrvTagKind TagKindOfPacked(const TOrvPackedName& name);
+TOrvTagKind TagKindOfPacked(TOrvPackedName name);
 // Class of a known kind; otUnknown counts as data.
 constexpr TOrvElementClass ElementClassOf(TOrvTagKind kind)
 {

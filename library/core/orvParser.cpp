@@ -124,17 +124,32 @@ struct TEndTagNames {
 // Built before the reader runs, from the constant name table: no guard on the hot path.
 const TEndTagNames kEndTagNames;
 
-// True when the bytes at the address are the kind's name and ">"; they may be read up to 16 bytes far.
+// True when the first bytes at the address are those of the kind's name, followed by ">" when withClose; they may
+// be read up to 16 bytes far.
+bool StartsWithTagName(const char* at, TOrvTagKind kind, bool withClose)
+{
+    std::size_t length = kEndTagNames.Lengths[kind] - (withClose ? 0u : 1u);
+#if defined(__SSE2__)
+    __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    __m128i expected = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kEndTagNames.Bytes[kind].data()));
+    auto equal = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, expected)));
+    unsigned wanted = (1u << length) - 1u;
+    return (equal & wanted) == wanted;
+#else
+    return std::memcmp(at, kEndTagNames.Bytes[kind].data(), length) == 0;
+#endif
+}
+
+// True when the bytes at the address are the kind's name and ">".
 bool IsEndTagName(const char* at, TOrvTagKind kind)
 {
-#if defined(__SSE2__)
-    __m128i bytes = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)),
-                                  KeepFirstLanes(kEndTagNames.Lengths[kind]));
-    __m128i expected = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kEndTagNames.Bytes[kind].data()));
-    return _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, expected)) == 0xFFFF;
-#else
-    return std::memcmp(at, kEndTagNames.Bytes[kind].data(), kEndTagNames.Lengths[kind]) == 0;
-#endif
+    return StartsWithTagName(at, kind, true);
+}
+
+// True when the bytes at the address begin with the kind's name.
+bool HasTagName(const char* at, TOrvTagKind kind)
+{
+    return StartsWithTagName(at, kind, false);
 }
 
 // The first "<" at or after the given byte, or the zero that ends the window; plain tells whether the bytes
@@ -263,6 +278,8 @@ bool TOrvParser::OpenInput(const std::string& fileName)
     fStartTagCount = 1;
     fState = lsBetweenTags;
     fTagKind = otUnknown;
+    fLastStartTag = otUnknown;
+    fNextStartTag.fill(otUnknown);
     fEncoding = TOrvEncoding::Undecided;
 
     Refill();
@@ -458,7 +475,8 @@ TOrvParser::TTokenKind TOrvParser::ReadMarkup()
     // A ">" right after the name is taken at once, which spares a round through the lexer for most tags.
     if (next == '/') {
         fPos += 2;
-        ReadTagName();
+        // An end tag most often closes the element open last.
+        if (fStack.empty() || !TakeExpectedTagName(fStack.back()->Kind())) ReadTagName();
         fState = lsExpectEndTagClose;
         if (fPos < fEnd && *fPos == '>') {
             ++fPos;
@@ -467,13 +485,34 @@ TOrvParser::TTokenKind TOrvParser::ReadMarkup()
         return tkEndTag;
     }
     ++fPos;
-    ReadTagName();
+    // Siblings come in the order of the schema: the tag that followed this one's predecessor last time is tried
+    // first, which spares most start tags the name scan and the lookup.
+    TOrvTagKind& expected = fNextStartTag[fLastStartTag];
+    if (!TakeExpectedTagName(expected)) {
+        ReadTagName();
+        expected = fTagKind;
+    }
+    fLastStartTag = fTagKind;
     fState = lsInStartTag;
     if (fPos < fEnd && *fPos == '>') {
         ++fPos;
         fState = lsBetweenTags;
     }
     return tkStartTag;
+}
+
+bool TOrvParser::TakeExpectedTagName(TOrvTagKind kind)
+{
+    if (kind == otUnknown) return false;
+    std::size_t length = kEndTagNames.Lengths[kind] - 1u;
+    // The name must lie in the window and end there: "NAMES" is no "NAME".
+    if (fPos + length >= fEnd || (kCharClasses[static_cast<unsigned char>(fPos[length])] & ccNameChar) ||
+        !HasTagName(fPos, kind))
+        return false;
+    fText = {fPos, length};
+    fPos += length;
+    fTagKind = kind;
+    return true;
 }
 
 void TOrvParser::ReadTagName()
@@ -495,10 +534,12 @@ void TOrvParser::ReadTagName()
                 fTagKind = otUnknown;
                 return;
             }
-            TOrvPackedName packed;
-            __m128i keep = KeepFirstLanes(length);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(&packed), _mm_and_si128(bytes, keep));
-            fTagKind = TagKindOfPacked(packed);
+            // Both halves go to registers straight from the vector: a store and two narrower loads of it would
+            // stall the lookup on store forwarding.
+            __m128i name = _mm_and_si128(bytes, KeepFirstLanes(length));
+            auto low = static_cast<std::uint64_t>(_mm_cvtsi128_si64(name));
+            auto high = static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(name, name)));
+            fTagKind = TagKindOfPacked({low, high});
             return;
         }
     }

@@ -3,6 +3,7 @@
 #include "orvElements.h"
 #include "orvLineCounter.h"
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -86,6 +87,7 @@ private:
     inline TTokenKind ReadMarkup();
     void ReadName();
     inline void ReadTagName();
+    inline bool TakeExpectedTagName(TOrvTagKind kind);
     void ReadText();
     void ReadUntil(std::string_view terminator, bool keepText);
     void ReadQuotedValue();
@@ -141,7 +143,9 @@ private:
     std::string fToken;        // text of a token that spans windows
     std::string fConverted;    // scratch for character-set conversion
     std::string fUnescaped;    // scratch for entity decoding
-    std::string fLastStartTag; // name of the last start tag read, for skipping unknown elements
+    // The kind of the last start tag, and for each kind the one that followed it last: the lexer's guess.
+    TOrvTagKind fLastStartTag = otUnknown;
+    std::array<TOrvTagKind, otUnknown + 1> fNextStartTag{};
 
     TOrvEncoding fEncoding = TOrvEncoding::Undecided;
 

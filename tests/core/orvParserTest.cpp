@@ -171,6 +171,28 @@ TEST(Reader, SelfClosingTagInsideUnknownElementDoesNotEndTheSkip)
     EXPECT_EQ(Path(selfClosed.Root(), {otCONTACT})->ChildText(otFAX), "2");
 }
 
+TEST(Reader, TagsThatShareTheStartOfTheirNamesAreToldApartInAnyOrder)
+{
+    // Each club reads the names in another order than the club before: where the reader expects one name, the
+    // next is longer or shorter and differs from it only past their common start.
+    TParsed parsed = ParseText(Document("<CLUBS><CLUB><NAME>A</NAME><STREET>s</STREET><STREET2>t</STREET2></CLUB>"
+                                        "<CLUB><NAME>B</NAME><STREET2>v</STREET2><STREET>w</STREET></CLUB>"
+                                        "<CLUB><NAMEX>u</NAMEX></CLUB><CLUB><NAME>C</NAME><STREET>x</STREET></CLUB>"
+                                        "</CLUBS>"));
+    EXPECT_EQ(parsed.Messages.Warnings, std::vector<std::string>{"Line 13: Unknown Tag: NAMEX !"});
+    EXPECT_TRUE(parsed.Messages.Errors.empty());
+    const TOrvAbstractObject* clubs = Path(parsed.Root(), {otCLUBS});
+    ASSERT_NE(clubs, nullptr);
+    ASSERT_EQ(clubs->Count(), 4);
+    auto club = [clubs](int i) { return clubs->Items(i)->AsObject(); };
+    EXPECT_EQ(club(0)->ChildText(otSTREET2), "t");
+    EXPECT_EQ(club(1)->ChildText(otSTREET2), "v");
+    EXPECT_EQ(club(1)->ChildText(otSTREET), "w");
+    EXPECT_EQ(club(2)->Count(), 0);
+    EXPECT_EQ(club(3)->Count(), 2);
+    EXPECT_EQ(club(3)->ChildText(otSTREET), "x");
+}
+
 TEST(Reader, ChildOfDataElementIsKeptOutOfTheTree)
 {
     TParsed parsed = ParseText(Document("<CLUB><NAME>SV<CODE>X</CODE></NAME></CLUB>"));
