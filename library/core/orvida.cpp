@@ -5,6 +5,7 @@
 
 #include <exception>
 #include <filesystem>
+#include <new>
 
 namespace kvn {
 
@@ -69,9 +70,18 @@ void TOrvida::LoadFromFile(const std::string& path, const TProgress& progress)
     fFileName = std::filesystem::path(path).filename().string();
     Clear();
     fIndexesBuilt = false;
-    TOrvParser parser(*this);
-    fTree = parser.Parse(path, progress);
-    fIsTidewell = parser.IsScrambled();
+    fIsTidewell = false;
+    bool outOfMemory = false;
+    {
+        TOrvParser parser(*this);
+        try {
+            fTree = parser.Parse(path, progress);
+            fIsTidewell = parser.IsScrambled();
+        } catch (const std::bad_alloc&) {
+            outOfMemory = true;
+        }
+    } // the part of the tree read so far is given back before the message takes memory
+    if (outOfMemory) fErrors.push_back("Not enough memory to read the file !");
     fCompetitionIndex = 0;
 }
 

@@ -7,6 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace kvn;
 using kvntest::TTempDir;
@@ -190,3 +195,34 @@ TEST_F(Document, FileInfoText)
     EXPECT_EQ(fDocument.FileInfoText(), "ORVIDA version  created with :\r\n, version ");
     EXPECT_EQ(fDocument.FileName(), "meet.ovf");
 }
+
+#if !defined(__SANITIZE_ADDRESS__)
+// The address space of a child process is limited to what it uses already, so that the tree cannot even reserve
+// its memory: loading must end with an error, not with the process.
+TEST_F(Document, LoadingWithoutMemoryForTheTreeIsAnErrorOfTheFile)
+{
+    std::string path = fDir.Write("meet.ovf", "<ORVIDA><VERSION>01.10.0000</VERSION></ORVIDA>");
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::size_t pages = 0;
+        std::ifstream("/proc/self/statm") >> pages;
+        rlimit limit{};
+        limit.rlim_cur = limit.rlim_max = pages * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + (4u << 20);
+        setrlimit(RLIMIT_AS, &limit);
+        TOrvida document;
+        document.LoadFromFile(path);
+        bool reported = document.Root() == nullptr && document.Errors().size() == 1 &&
+                        document.Errors()[0] == "Not enough memory to read the file !";
+        _exit(reported ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "the child died of signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+
+    Load("<ORVIDA><VERSION>01.10.0000</VERSION></ORVIDA>"); // with memory, the same file reads
+    EXPECT_NE(fDocument.Root(), nullptr);
+    EXPECT_TRUE(fDocument.Errors().empty());
+}
+#endif
