@@ -2,8 +2,9 @@
 // neither side is flattered: every timed parse runs in a process of its own (forked per repetition), the
 // contenders take turns, all read the same file on disk, and medians are printed. Two memory conditions:
 //   fresh:  the first parse of a new process, which pays for every page of memory it touches;
-//   warm:   the allocator keeps freed memory (no trimming, no mmap), one untimed parse first, then the timed one,
-//           so the parsing work is measured without page faults for both sides.
+//   warm:   the allocator keeps freed memory (no trimming, no mmap), one untimed parse first, then three timed ones
+//           of which the fastest counts, so the parsing work is measured without page faults for both sides and a
+//           burst of load on a shared machine does not decide a sample alone.
 // A memchr scan for "<" over the bytes read beforehand is the floor of any parser.
 //
 //     bench_reader [--repetitions N] [--only LABEL]
@@ -171,15 +172,20 @@ TSample MeasureInChild(const TContender& contender, const TBenchFile& file, bool
     pugi::set_memory_management_functions(CountedAllocate, CountedFree);
     TParse parse = contender.Prepare(file);
     if (warm && parse() < 0) return {};
-    TSample sample;
-    long faults = MinorFaults();
-    auto start = std::chrono::steady_clock::now();
-    sample.MemoryBytes = parse();
-    auto stop = std::chrono::steady_clock::now();
-    sample.PageFaults = MinorFaults() - faults;
-    sample.Seconds = std::chrono::duration<double>(stop - start).count();
-    sample.Ok = sample.MemoryBytes >= 0;
-    return sample;
+    TSample fastest;
+    for (int timed = 0; timed < (warm ? 3 : 1); ++timed) {
+        TSample sample;
+        long faults = MinorFaults();
+        auto start = std::chrono::steady_clock::now();
+        sample.MemoryBytes = parse();
+        auto stop = std::chrono::steady_clock::now();
+        sample.PageFaults = MinorFaults() - faults;
+        sample.Seconds = std::chrono::duration<double>(stop - start).count();
+        sample.Ok = sample.MemoryBytes >= 0;
+        if (!sample.Ok) return sample;
+        if (timed == 0 || sample.Seconds < fastest.Seconds) fastest = sample;
+    }
+    return fastest;
 }
 
 TSample MeasureInProcess(const TContender& contender, const TBenchFile& file, bool warm)
