@@ -2,6 +2,9 @@
 
 #include <QPainter>
 #include <QStandardItemModel>
+#include <QStyle>
+
+#include <algorithm>
 
 namespace veltro {
 
@@ -37,7 +40,16 @@ void TListHeader::SetSection(int index, const std::string& caption, Qt::Alignmen
 {
     SetCaption(index, caption);
     fModel->setHeaderData(index, Qt::Horizontal, static_cast<int>(alignment | Qt::AlignVCenter), Qt::TextAlignmentRole);
-    resizeSection(index, width);
+    // A shown section is at least as wide as its caption: the widths are made for the shortest words, and another
+    // language's caption must not be cut off.
+    resizeSection(index, width > 0 ? std::max(width, CaptionWidth(caption)) : width);
+}
+
+int TListHeader::CaptionWidth(const std::string& caption) const
+{
+    // The style draws a caption between a margin on either side.
+    int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
+    return fontMetrics().horizontalAdvance(QString::fromStdString(caption)) + 2 * margin;
 }
 
 void TListHeader::SetCaption(int index, const std::string& caption)

