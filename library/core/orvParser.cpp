@@ -124,11 +124,16 @@ struct TEndTagNames {
 // Built before the reader runs, from the constant name table: no guard on the hot path.
 const TEndTagNames kEndTagNames;
 
-// True when the first bytes at the address are those of the kind's name, followed by ">" when withClose; they may
-// be read up to 16 bytes far.
-bool StartsWithTagName(const char* at, TOrvTagKind kind, bool withClose)
+// Bytes of the kind's name.
+std::size_t TagNameLength(TOrvTagKind kind)
 {
-    std::size_t length = kEndTagNames.Lengths[kind] - (withClose ? 0u : 1u);
+    return kEndTagNames.Lengths[kind] - 1u;
+}
+
+// True when the bytes at the address are the first given number of the kind's name and ">"; they may be read up to
+// 16 bytes far.
+bool StartsWithEndTagBytes(const char* at, TOrvTagKind kind, std::size_t length)
+{
 #if defined(__SSE2__)
     __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
     __m128i expected = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kEndTagNames.Bytes[kind].data()));
@@ -143,13 +148,13 @@ bool StartsWithTagName(const char* at, TOrvTagKind kind, bool withClose)
 // True when the bytes at the address are the kind's name and ">".
 bool IsEndTagName(const char* at, TOrvTagKind kind)
 {
-    return StartsWithTagName(at, kind, true);
+    return StartsWithEndTagBytes(at, kind, TagNameLength(kind) + 1);
 }
 
 // True when the bytes at the address begin with the kind's name.
 bool HasTagName(const char* at, TOrvTagKind kind)
 {
-    return StartsWithTagName(at, kind, false);
+    return StartsWithEndTagBytes(at, kind, TagNameLength(kind));
 }
 
 // The first "<" at or after the given byte, or the zero that ends the window; plain tells whether the bytes
@@ -504,7 +509,7 @@ TOrvParser::TTokenKind TOrvParser::ReadMarkup()
 bool TOrvParser::TakeExpectedTagName(TOrvTagKind kind)
 {
     if (kind == otUnknown) return false;
-    std::size_t length = kEndTagNames.Lengths[kind] - 1u;
+    std::size_t length = TagNameLength(kind);
     // The name must lie in the window and end there: "NAMES" is no "NAME".
     if (fPos + length >= fEnd || (kCharClasses[static_cast<unsigned char>(fPos[length])] & ccNameChar) ||
         !HasTagName(fPos, kind))
@@ -853,7 +858,7 @@ bool TOrvParser::TakeTextAndEndTag(TOrvDataElement& data)
     // here at once, as the text token and the end tag would take them, and the element is never pushed.
     bool plain = true;
     char* open = FindMarkup(fPos, plain);
-    std::size_t nameLength = kEndTagNames.Lengths[data.Kind()] - 1u;
+    std::size_t nameLength = TagNameLength(data.Kind());
     char* close = open + 2 + nameLength;
     if (close >= fEnd || open[1] != '/' || !IsEndTagName(open + 2, data.Kind())) return false;
     std::string_view text = TrimBlanks({fPos, static_cast<std::size_t>(open - fPos)});
