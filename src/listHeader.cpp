@@ -4,8 +4,6 @@
 #include <QStandardItemModel>
 #include <QStyle>
 
-#include <algorithm>
-
 namespace veltro {
 
 TListHeader::TListHeader(QWidget* parent)
@@ -38,11 +36,9 @@ void TListHeader::SetSections(const std::vector<TSectionSpec>& sections)
 
 void TListHeader::SetSection(int index, const std::string& caption, Qt::Alignment alignment, int width)
 {
-    SetCaption(index, caption);
     fModel->setHeaderData(index, Qt::Horizontal, static_cast<int>(alignment | Qt::AlignVCenter), Qt::TextAlignmentRole);
-    // A shown section is at least as wide as its caption: the widths are made for the shortest words, and another
-    // language's caption must not be cut off.
-    resizeSection(index, width > 0 ? std::max(width, CaptionWidth(caption)) : width);
+    resizeSection(index, width);
+    SetCaption(index, caption);
 }
 
 int TListHeader::CaptionWidth(const std::string& caption) const
@@ -55,6 +51,11 @@ int TListHeader::CaptionWidth(const std::string& caption) const
 void TListHeader::SetCaption(int index, const std::string& caption)
 {
     fModel->setHeaderData(index, Qt::Horizontal, QString::fromStdString(caption), Qt::DisplayRole);
+    // A shown section is at least as wide as its caption: the widths are made for the shortest words, and another
+    // language's caption, or the caption of another kind of list, must not be cut off. It never narrows here, so
+    // a width the user chose stays where the caption fits.
+    int needed = CaptionWidth(caption);
+    if (sectionSize(index) > 0 && sectionSize(index) < needed) resizeSection(index, needed);
 }
 
 std::string TListHeader::Caption(int index) const

@@ -282,7 +282,7 @@ TEST(ParticipantsBrowser, EntryListShowsHeatAndLaneAndIsNeverFiltered)
     EXPECT_EQ(page.Header->Alignment(5), Qt::AlignLeft);
     EXPECT_GE(page.Header->sectionSize(5), 70); // wider where the caption needs it
     EXPECT_EQ(page.DrawnText(" 1:05.00").Flags, tfRight);
-    EXPECT_EQ(page.DrawnText("3 / 4").AnchorX, 375);
+    EXPECT_EQ(page.DrawnText("3 / 4").AnchorX, page.Header->Edges()[5] + 10);
     EXPECT_EQ(page.DrawnText("3").Y, 20); // the second entry is drawn, without time, heat or lane
     EXPECT_EQ(page.Box->DrawnTexts().back().Text, page.Document->EventTitle(*page.Document->FindEvent(3), nullptr));
 }

@@ -81,14 +81,15 @@ QTreeWidgetItem* FirstLeaf(QTreeWidget& tree)
     return item;
 }
 
-// The main window with a meet open and a result list shown on each page: the list headers carry the captions
-// that depend on the list, such as the points.
-std::unique_ptr<QWidget> OpenMainWindowWithLists(const TProgramFolder& folder)
+// The main window with a meet open and a list shown on each page, of results or of entries: the list headers
+// carry the captions that depend on the kind of list, such as the points or the entry time.
+std::unique_ptr<QWidget> OpenMainWindowWithLists(const TProgramFolder& folder, bool results)
 {
     TOrvGenOptions options;
     options.Seed = 11;
     options.Clubs = 2;
     options.AthletesPerClub = 3;
+    options.Results = results;
     auto window = std::make_unique<veltro::TfrmView>();
     window->LoadFile(folder.Write("meet.ovf", GenerateOrvida(options)));
     Ui::TfrmView& form = window->Widgets();
@@ -101,7 +102,10 @@ std::vector<TShippedWindow> ShippedWindows()
 {
     return {
         {"main window", [](const TProgramFolder&) { return std::make_unique<veltro::TfrmView>(); }},
-        {"main window with lists", OpenMainWindowWithLists},
+        {"main window with result lists",
+         [](const TProgramFolder& folder) { return OpenMainWindowWithLists(folder, true); }},
+        {"main window with entry lists",
+         [](const TProgramFolder& folder) { return OpenMainWindowWithLists(folder, false); }},
         {"competition information", OpenCompetitionInfo},
         {"language dialog",
          [](const TProgramFolder&) {
